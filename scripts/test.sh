@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+#   scripts/test.sh [qt5|qt6|asan ...]   (default: qt5)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh || exit 1
+export QT_QPA_PLATFORM=offscreen
+configs=("$@")
+[ ${#configs[@]} -eq 0 ] && configs=(qt5)
+
+passed=0; failed=0; status=0
+for config in "${configs[@]}"; do
+    echo "=== Building and testing: $config"
+    if ! scripts/build.sh "$config"; then
+        echo "=== Build failed: $config"; status=1; failed=$((failed + 1)); continue
+    fi
+    log=$(mktemp)
+    ctest --test-dir "build/$config" --output-on-failure --timeout 300 | tee "$log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    total=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2/p' "$log" | tail -n1)
+    bad=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n1)
+    if [ -z "$total" ]; then status=1; failed=$((failed + 1)); else
+        passed=$((passed + total - bad)); failed=$((failed + bad)); fi
+    rm -f "$log"
+done
+echo "$passed passed, $failed failed"
+exit $status

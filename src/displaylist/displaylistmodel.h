@@ -1,0 +1,69 @@
+#pragma once
+
+#include "displaylist/displaylistentry.h"
+
+#include <QAbstractTableModel>
+
+// Presents the main window's display list as the ten-column table. The model
+// never owns or changes the list, except for the operator's check box in the
+// Action column; the main window announces its own changes through the
+// rowChanged/addRow/resetAll slots.
+class displayListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column {
+        ActionColumn = 0,
+        ModelNameColumn,
+        SerialNumberColumn,
+        AssetTagColumn,
+        IpAddressColumn,
+        MacAddressColumn,
+        PowerStateColumn,
+        CurrentFirmwareColumn,
+        AvailabilityColumn,
+        StatusColumn,
+        ColumnCount
+    };
+
+    explicit displayListModel(QObject *parent = nullptr);
+
+    void setDisplayList(DisplayList *list);
+    void setLegacyEnabled(bool enabled);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool insertRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // Texts of the Firmware availability and Status columns, also used by
+    // the information panel and the log.
+    QString availabilityText(const DISPLAY_LIST_ENTRY &entry) const;
+    QString statusColumnText(const DISPLAY_LIST_ENTRY &entry) const;
+    // elapsedMs: time since the running session started.
+    static QString progressText(const DISPLAY_LIST_ENTRY &entry, qint64 elapsedMs);
+
+signals:
+    void need_update_ui();
+
+public slots:
+    void rowChanged(int row);
+    void addRow(int row);
+    void resetAll();
+
+private:
+    bool offersCheckBox(const DISPLAY_LIST_ENTRY &entry) const;
+    QVariant actionText(const DISPLAY_LIST_ENTRY &entry) const;
+    QVariant powerStateText(const DISPLAY_LIST_ENTRY &entry) const;
+    QVariant displayText(const DISPLAY_LIST_ENTRY &entry, int column) const;
+    QVariant decoration(const DISPLAY_LIST_ENTRY &entry, int column) const;
+    QString statusIconPath(const DISPLAY_LIST_ENTRY &entry, QSize *size) const;
+
+    DisplayList *m_list = nullptr;
+    bool m_legacyEnabled = false;
+};
