@@ -2,6 +2,9 @@
 
 #include "ui_sv_information_dialog.h"
 
+#include <QScrollBar>
+#include <QTextCursor>
+
 SV_Information_Dialog::SV_Information_Dialog(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::SV_Information_Dialog)
@@ -17,8 +20,15 @@ SV_Information_Dialog::~SV_Information_Dialog()
 
 void SV_Information_Dialog::append(const QString &line, int)
 {
-    // Lines carry texts reported by displays; never let them turn into markup.
-    ui->data_textEdit->append(line.toHtmlEscaped());
+    // Lines carry texts reported by displays: insert them as plain text so
+    // they never turn into markup.
+    QTextCursor cursor(ui->data_textEdit->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!ui->data_textEdit->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(line);
+    QScrollBar *bar = ui->data_textEdit->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 QString SV_Information_Dialog::text() const
