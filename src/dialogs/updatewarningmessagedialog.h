@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+namespace Ui {
+class UpdateWarningMessageDialog;
+}
+
+// "Firmware Update Cautions": the operator must confirm having read the
+// cautions before the first LAN update of a run.
+class UpdateWarningMessageDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit UpdateWarningMessageDialog(QWidget *parent = nullptr);
+    ~UpdateWarningMessageDialog() override;
+
+    // The cautions in order, as rich text without their numbers.
+    static QStringList cautions();
+
+private slots:
+    void on_checkBox_stateChanged(int state);
+    void on_ok_pushButton_clicked();
+    void on_cancel_pushButton_clicked();
+
+private:
+    Ui::UpdateWarningMessageDialog *ui;
+};
