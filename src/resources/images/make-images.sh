@@ -1,0 +1,24 @@
+#!/bin/sh
+# Regenerates the raster images in this folder from their SVG sources:
+# the multi-size window icon and the table header's sort arrows (1x and @2x).
+# Needs ImageMagick's convert. Run after editing one of the SVG files here.
+set -eu
+
+cd "$(dirname "$0")"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Renders $1 (SVG) at a generous density, then scales to exactly $2 (WxH) pixels.
+render() {
+    convert -background none -density 1536 "$1" -resize "$2!" -depth 8 -strip "$3"
+}
+
+for size in 16 32 48 256; do
+    render PDFirmUpTool.svg "${size}x${size}" "$work/icon-$size.png"
+done
+convert "$work/icon-16.png" "$work/icon-32.png" "$work/icon-48.png" "$work/icon-256.png" PDFirmUpTool.ico
+
+for dir in up down; do
+    render "sort-$dir.svg" 9x5 "sort-$dir.png"
+    render "sort-$dir.svg" 18x10 "sort-$dir@2x.png"
+done
