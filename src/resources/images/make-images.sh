@@ -2,6 +2,8 @@
 # Regenerates the raster images in this folder from their SVG sources:
 # the multi-size window icon and the table header's sort arrows (1x and @2x).
 # Needs ImageMagick's convert. Run after editing one of the SVG files here.
+# ImageMagick's built-in SVG reader draws stroked open arcs as closed shapes,
+# so these sources keep to filled rectangles and straight-edged paths.
 set -eu
 
 cd "$(dirname "$0")"
