@@ -33,29 +33,26 @@ QByteArray releaseJson(int i)
 {
     QJsonObject changes{{QStringLiteral("revision"), QStringLiteral("R%1").arg(i)},
                         {QStringLiteral("version"), QStringLiteral("3.%1").arg(i % 40)},
-                        {QStringLiteral("changeList"), QStringLiteral("Improved input switching|Fixed schedule")}};
-    QJsonArray previous{QJsonObject{{QStringLiteral("version"), QStringLiteral("2.%1").arg(i % 30)},
-                                    {QStringLiteral("changeList"), QStringLiteral("Stability fixes")}}};
+                        {QStringLiteral("changeList"), QStringLiteral("Fixed schedule")}};
     QJsonObject release{
         {QStringLiteral("version"), QStringLiteral("3.%1").arg(i % 40)},
-        {QStringLiteral("releaseDate"), QStringLiteral("2024-01-12")},
-        {QStringLiteral("downloadLoc"), QStringLiteral("http://firmware.example/fw/pkg%1.zip").arg(i)},
+        {QStringLiteral("downloadLoc"), QStringLiteral("http://fw.example/p%1.zip").arg(i)},
         {QStringLiteral("seriesName"), QStringLiteral("SERIES_KESTREL5")},
         {QStringLiteral("fileChecksum"), QStringLiteral("0123456789abcdef0123456789abcdef")},
         {QStringLiteral("fileSize"), 12345678},
-        {QStringLiteral("requiresAppBuild"), 240000},
         {QStringLiteral("updateViaHTTP"), 1},
-        {QStringLiteral("updateViaUSB"), 3},
-        {QStringLiteral("updateViaHTTPDurationSecs"), 900},
         {QStringLiteral("manualPowerCycleRequired"), 3},
         {QStringLiteral("manualPowerCycleRequiredIfVersionBefore"), QStringLiteral("3.5")},
-        {QStringLiteral("numPACComponents"), 2},
         {QStringLiteral("needSNMatchPosition"), i % 3 == 0 ? 3 : 0},
         {QStringLiteral("needSNMatchDigitsList"), QStringLiteral("AB")},
         {QStringLiteral("models"), QJsonArray{modelName(i, 0), modelName(i, 1)}},
         {QStringLiteral("changes"), changes},
-        {QStringLiteral("previousVersionChangeList"), previous},
     };
+    if (i % 4 == 0) {
+        release.insert(QStringLiteral("previousVersionChangeList"),
+                       QJsonArray{QJsonObject{{QStringLiteral("version"), QStringLiteral("2.%1").arg(i % 30)},
+                                              {QStringLiteral("changeList"), QStringLiteral("Stability fixes")}}});
+    }
     return QJsonDocument(release).toJson(QJsonDocument::Compact);
 }
 
