@@ -3,15 +3,30 @@
 #include "ui_pdfirmuptool.h"
 
 #include "app/logsink.h"
+#include "app/mainsettings.h"
 #include "app/sv_information_dialog.h"
+#include "catalogue/firmwarefolder.h"
+#include "discovery/addresslist.h"
+#include "dialogs/messageboxes.h"
+#include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
+#include "displaylist/mysortfilterproxymodel.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
+
+#include <utility>
 
 namespace {
+
 const QSize kDefaultWindowSize(871, 566);
+const int kSelectorAll = -2;
+const int kSelectorNone = -1;
 
 QSize desktopSize()
 {
@@ -21,39 +36,70 @@ QSize desktopSize()
         desktop = desktop.united(screen->geometry());
     return desktop.size();
 }
+
+}
+
+PDFirmUpTool::Environment PDFirmUpTool::Environment::system()
+{
+    Environment environment;
+    environment.interfaces = LanInterfaces::fromSystem();
+    environment.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    environment.readmeFolder = QCoreApplication::applicationDirPath();
+    return environment;
 }
 
 PDFirmUpTool::PDFirmUpTool(QWidget *parent)
+    : PDFirmUpTool(Environment::system(), parent)
+{
+}
+
+PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::PDFirmUpTool)
+    , m_readmeFolder(environment.readmeFolder)
+    , m_interfaces(environment.interfaces)
 {
     ui->setupUi(this);
+    m_firmUpdateTimer.setInterval(1000);
+    connect(&m_firmUpdateTimer, &QTimer::timeout, this, &PDFirmUpTool::FirmUpdateTimerHandle);
+
     m_logWindow = new SV_Information_Dialog(this);
     m_logWindow->hide();
+    ui->menuDebug->menuAction()->setVisible(false);
 
+    fillInterfaceSelector();
     loadSettings();
 
     LogSink::install(m_logWindow);
+    m_cacheFolder = localFirmwareFolder(true, environment.documentsFolder);
+    qInfo() << "Local cache folder:" << m_cacheFolder;
 
-    m_model = new displayListModel(this);
-    m_model->setLegacyEnabled(m_legacyEnabled);
-    m_model->setDisplayList(&m_displayList);
-    ui->display_list_tableView->setModel(m_model);
-
-    connect(this, &PDFirmUpTool::update_info, m_model, &displayListModel::rowChanged);
-    connect(this, &PDFirmUpTool::addRow, m_model, &displayListModel::addRow);
-    connect(this, &PDFirmUpTool::resetAll, m_model, &displayListModel::resetAll);
-    connect(m_model, &displayListModel::need_update_ui, this, qOverload<>(&PDFirmUpTool::update_ui));
-    connect(ui->menu_View, &QMenu::aboutToShow, this, &PDFirmUpTool::itemMenuAboutToShow);
-
+    setUpDisplayTable();
+    buildSearchMenu();
+    downloadJsonData();
+    addStatusBarWidgets();
     update_ui(false);
 }
 
 PDFirmUpTool::~PDFirmUpTool()
 {
     saveSettings();
+    setWaitCursor(false);
     LogSink::uninstall();
     delete ui;
+}
+
+void PDFirmUpTool::fillInterfaceSelector()
+{
+    QComboBox *selector = ui->interface_selection_comboBox;
+    if (m_interfaces.isEmpty())
+        selector->addItem(tr("None"), kSelectorNone);
+    else
+        selector->addItem(tr("All"), kSelectorAll);
+    for (int i = 0; i < m_interfaces.size(); ++i)
+        selector->addItem(m_interfaces.at(i).name, i);
+    selector->hide();
+    ui->interface_selection_label->hide();
 }
 
 void PDFirmUpTool::loadSettings()
@@ -63,18 +109,154 @@ void PDFirmUpTool::loadSettings()
     m_multiUpdateLimit = settings.multiUpdateLimit;
     m_legacyEnabled = settings.legacyEnabled;
     resize(restoredWindowSize(settings.windowSize, desktopSize(), kDefaultWindowSize));
+
+    QList<int> itemValues;
+    for (int i = 0; i < ui->interface_selection_comboBox->count(); ++i)
+        itemValues.append(ui->interface_selection_comboBox->itemData(i).toInt());
+    ui->interface_selection_comboBox->setCurrentIndex(
+        interfaceSelectorPosition(itemValues, settings.lanDeviceIndex, m_interfaces.size()));
+
     m_ipScanText = settings.ipScanText;
+    m_targetAddresses = AddressList::addressesFromText(m_ipScanText);
+    ui->actionShow_Asset_Tag_column->setChecked(settings.showAssetTagColumn);
+    ui->actionShow_MAC_Address_column->setChecked(settings.showMacAddressColumn);
 }
 
 void PDFirmUpTool::saveSettings()
 {
     MainSettings settings;
+    const QVariant selectorValue = ui->interface_selection_comboBox->currentData();
+    settings.saveLanDeviceIndex = selectorValue.isValid();
+    settings.lanDeviceIndex = selectorValue.toInt();
     settings.multiUpdateLimit = m_multiUpdateLimit;
-    settings.legacyEnabled = m_legacyEnabled;
     settings.windowSize = size();
+    settings.legacyEnabled = m_legacyEnabled;
+    settings.showAssetTagColumn = ui->actionShow_Asset_Tag_column->isChecked();
+    settings.showMacAddressColumn = ui->actionShow_MAC_Address_column->isChecked();
     settings.ipScanText = m_ipScanText;
     auto store = SettingsStores::openMainStore();
     settings.save(*store);
+}
+
+void PDFirmUpTool::setUpDisplayTable()
+{
+    MyTableView *table = ui->display_list_tableView;
+    ui->download_pushButton->setEnabled(false);
+
+    m_model = new displayListModel(this);
+    m_model->setLegacyEnabled(m_legacyEnabled);
+    m_model->setDisplayList(&m_displayList);
+    m_proxy = new MySortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_proxy->sort(displayListModel::ActionColumn, Qt::AscendingOrder);
+    table->setModel(m_proxy);
+    table->setDisplayList(&m_displayList);
+    table->setSortingEnabled(true);
+    table->sortByColumn(displayListModel::ActionColumn, Qt::AscendingOrder);
+
+    connect(table, &MyTableView::refreshRow, this, &PDFirmUpTool::refresh_row_by_TcpClient);
+    connect(table, &MyTableView::requestPowerOn, this, &PDFirmUpTool::requestPowerOn_by_TcpClient);
+    connect(table, &MyTableView::requestPowerOff, this, &PDFirmUpTool::requestPowerOff_by_TcpClient);
+    connect(table, &MyTableView::requestSetPowerSaveToAutoPowerSave, this,
+            &PDFirmUpTool::requestSetPowerSaveToAutoPowerSave_by_TcpClient);
+    connect(table, &MyTableView::requestSetPowerSaveToAutoStandby, this,
+            &PDFirmUpTool::requestSetPowerSaveToAutoStandby_by_TcpClient);
+    connect(ui->menu_View, &QMenu::aboutToShow, this, &PDFirmUpTool::itemMenuAboutToShow);
+
+    table->applyDisplayTableAppearance();
+    QApplication::setFont(QApplication::font("QMenu"));
+
+    connect(table->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &PDFirmUpTool::selectionCurrentRowChanged);
+    connect(this, &PDFirmUpTool::update_info, m_model, &displayListModel::rowChanged);
+    connect(this, &PDFirmUpTool::addRow, m_model, &displayListModel::addRow);
+    connect(this, &PDFirmUpTool::resetAll, m_model, &displayListModel::resetAll);
+    connect(m_model, &displayListModel::need_update_ui, this, qOverload<>(&PDFirmUpTool::update_ui));
+
+    applyColumnVisibility();
+    ui->splitter->setStretchFactor(0, 3);
+    ui->splitter->setStretchFactor(1, 2);
+}
+
+void PDFirmUpTool::applyColumnVisibility()
+{
+    ui->display_list_tableView->setColumnHidden(displayListModel::AssetTagColumn,
+                                                !ui->actionShow_Asset_Tag_column->isChecked());
+    ui->display_list_tableView->setColumnHidden(displayListModel::MacAddressColumn,
+                                                !ui->actionShow_MAC_Address_column->isChecked());
+}
+
+void PDFirmUpTool::buildSearchMenu()
+{
+    m_searchMenu = new QMenu(this);
+    QAction *broadcast = m_searchMenu->addAction(QIcon(QStringLiteral(":/resources/search broadcast.svg")),
+                                                 tr("Broadcast search", "search button menu text"));
+    QAction *targeted = m_searchMenu->addAction(QIcon(QStringLiteral(":/resources/search target.svg")),
+                                                tr("Targeted search", "search button menu text"));
+    connect(broadcast, &QAction::triggered, this, &PDFirmUpTool::on_pushButtonSearch_clicked);
+    connect(targeted, &QAction::triggered, this, &PDFirmUpTool::UDPSearchStartNoForceBroadcast);
+    attachSearchMenu();
+}
+
+void PDFirmUpTool::attachSearchMenu()
+{
+    ui->pushButtonSearch->setMenu(m_targetAddresses.isEmpty() ? nullptr : m_searchMenu);
+}
+
+void PDFirmUpTool::addStatusBarWidgets()
+{
+    auto *container = new QWidget(this);
+    auto *layout = new QHBoxLayout(container);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_cancelDownloadsButton = new QPushButton(tr("Cancel downloads"), container);
+    connect(m_cancelDownloadsButton, &QPushButton::clicked, this, &PDFirmUpTool::cancel_download_clicked);
+    layout->addWidget(m_cancelDownloadsButton);
+    ui->statusBar->addPermanentWidget(container);
+    m_cancelDownloadsButton->hide();
+}
+
+QList<QHostAddress> PDFirmUpTool::allBroadcastAddresses() const
+{
+    return LanInterfaces::allBroadcastAddresses(m_interfaces);
+}
+
+LanInterfaceInfo PDFirmUpTool::interfaceAt(int index) const
+{
+    return LanInterfaces::interfaceAt(m_interfaces, index);
+}
+
+QString PDFirmUpTool::buildDisplayInfoHtml(int row) const
+{
+    PanelContext context;
+    context.startupFinished = m_startupFinished;
+    context.searching = m_searching;
+    context.databaseLoaded = m_databaseLoaded;
+    context.rowCount = m_displayList.size();
+    const bool valid = row >= 0 && row < m_displayList.size();
+    // The release facts (LED codes, documentation) join once the release
+    // database is wired to the window.
+    return ::buildDisplayInfoHtml(valid ? &m_displayList.at(row) : nullptr, PanelReleaseFacts(), context);
+}
+
+int PDFirmUpTool::currentRow() const
+{
+    const QModelIndexList selected = ui->display_list_tableView->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return -1;
+    const QModelIndex source = m_proxy->mapToSource(selected.first());
+    return source.isValid() ? source.row() : -1;
+}
+
+void PDFirmUpTool::setWaitCursor(bool busy)
+{
+    if (busy && !m_waitCursorShown) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_waitCursorShown = true;
+    } else if (!busy && m_waitCursorShown) {
+        QApplication::restoreOverrideCursor();
+        m_waitCursorShown = false;
+    }
 }
 
 void PDFirmUpTool::update_ui()
@@ -82,27 +264,96 @@ void PDFirmUpTool::update_ui()
     update_ui(true);
 }
 
-void PDFirmUpTool::update_ui(bool)
+void PDFirmUpTool::update_ui(bool update_description_text)
 {
-    ui->display_list_tableView->resizeColumnsToContents();
-}
+    MyTableView *table = ui->display_list_tableView;
+    for (int column = 0; column < displayListModel::ColumnCount - 1; ++column)
+        table->resizeColumnToContents(column);
 
-void PDFirmUpTool::on_actionExit_X_triggered()
-{
-    close();
-}
+    setWaitCursor(m_searching || m_pendingTcpReplies != 0 || m_activeDownloads != 0
+                  || m_downloadForUsbDrive || m_downloadForModelUsbDrive || m_downloadForLanUpdate);
 
-void PDFirmUpTool::on_actionLog_triggered()
-{
-    if (m_logWindow->isHidden()) {
-        m_logWindow->show();
-        m_logWindow->activateWindow();
-    } else {
-        m_logWindow->close();
+    bool refreshing = false;
+    int queued = 0;
+    int selected = 0;
+    int commErrors = 0;
+    bool needPowerOn = false;
+    for (const DISPLAY_LIST_ENTRY &entry : std::as_const(m_displayList)) {
+        refreshing = refreshing || entry.tcpClient;
+        if (entry.updateStatus == 1)
+            ++queued;
+        if (!entry.selectedForUpdate)
+            continue;
+        ++selected;
+        if (entry.commStatus != 0)
+            ++commErrors;
+        if (entry.needPowerOnToUpdateViaHTTP != 0 && entry.powerState != 1)
+            needPowerOn = true;
     }
+    const bool listEmpty = m_displayList.isEmpty();
+    const bool idle = m_runningUpdates == 0 && !refreshing && !m_searching && m_activeDownloads == 0;
+
+    ui->actionCancel_all_queued_updates_via_LAN->setEnabled(queued > 0);
+    ui->pushButtonSearch->setEnabled(idle);
+    ui->actionBroadcast->setEnabled(idle);
+    ui->actionConfigureAdvanced_search_network->setEnabled(idle);
+    ui->actionAdvanced_network_search->setEnabled(idle && !m_targetAddresses.isEmpty());
+
+    ui->download_pushButton->setEnabled(commErrors == 0 && !needPowerOn && m_activeDownloads <= 0
+                                        && m_runningUpdates <= 0 && m_databaseLoaded && selected > 0
+                                        && !listEmpty && !refreshing && !m_searching);
+
+    const int row = currentRow();
+    const DISPLAY_LIST_ENTRY *current = row >= 0 && row < m_displayList.size() ? &m_displayList.at(row) : nullptr;
+
+    const bool ready = !listEmpty && m_databaseLoaded && !refreshing && !m_searching;
+    ui->actionRefreshAll->setEnabled(ready);
+    ui->actionRefreshSelected->setEnabled(ready && current && !current->updateClient);
+
+    if (update_description_text)
+        ui->info_textBrowser->setHtml(buildDisplayInfoHtml(current ? row : -1));
+
+    ui->create_usb_drive_pushButton->setText(
+        current && !current->modelName.isEmpty()
+            ? tr("Create firmware USB drive for %1 display...", "1=model name").arg(current->modelName)
+            : tr("Create firmware USB drive for selected display..."));
+    ui->create_usb_drive_pushButton->setEnabled(
+        !listEmpty && !m_searching && !refreshing && m_activeDownloads == 0 && m_databaseLoaded
+        && m_runningUpdates <= 0 && current && current->updateViaUSB != 0
+        && current->requiresAppBuild <= kApplicationBuild);
+
+    const bool toolsReady = m_runningUpdates <= 0 && m_databaseLoaded && m_activeDownloads == 0
+        && !refreshing && !m_searching;
+    ui->actionCreate_USB_drive_for_another_model->setEnabled(toolsReady);
+    ui->actionDownload_firmware_for_offline_use->setEnabled(toolsReady);
+    ui->deselect_all_pushButton->setEnabled(selected > 0);
 }
 
-void PDFirmUpTool::itemMenuAboutToShow()
+void PDFirmUpTool::selectionCurrentRowChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    ui->actionLog->setChecked(m_logWindow->isVisible());
+    if (current.row() == previous.row() && !m_infoRefreshPending)
+        return;
+    if (ui->display_list_tableView->selectionModel()->hasSelection())
+        m_infoRefreshPending = false;
+    // The selection model is still settling; rebuild once it has.
+    QTimer::singleShot(0, this, [this] { update_ui(true); });
+}
+
+void PDFirmUpTool::closeEvent(QCloseEvent *event)
+{
+    if (m_runningUpdates != 0) {
+        const QMessageBox::StandardButton answer = MessageBoxes::warning(
+            this, windowTitle(), tr("Firmware update is in progress.\n\nAre you sure you want to quit?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void PDFirmUpTool::logNotAvailable(const char *command) const
+{
+    qInfo() << "Not available yet:" << QLatin1String(command);
 }

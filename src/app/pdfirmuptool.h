@@ -1,28 +1,56 @@
 #pragma once
 
-#include "app/mainsettings.h"
+#include "discovery/laninterfaces.h"
 #include "displaylist/displaylistentry.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QMainWindow>
+#include <QModelIndex>
+#include <QTimer>
 
 namespace Ui {
 class PDFirmUpTool;
 }
-class displayListModel;
+class DownloadExtractFirmware;
+class MySortFilterProxyModel;
+class QMenu;
+class QPushButton;
 class SV_Information_Dialog;
+class displayListModel;
 
 // The main window: owns the display list and every long-lived worker,
 // routes the operator's commands and keeps their enabled state consistent
-// with what is running.
+// with what is running. Command groups live in their own source files
+// (pdfirmuptool_*.cpp) so that each concern stays readable.
 class PDFirmUpTool : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    // What the window takes from the machine; tests supply their own.
+    struct Environment
+    {
+        LanInterfaceList interfaces;
+        QString documentsFolder; // holds the firmware cache folder
+        QString readmeFolder;    // where the README files lie
+
+        static Environment system();
+    };
+
     explicit PDFirmUpTool(QWidget *parent = nullptr);
+    explicit PDFirmUpTool(const Environment &environment, QWidget *parent = nullptr);
     ~PDFirmUpTool() override;
 
     SV_Information_Dialog *logWindow() const { return m_logWindow; }
+
+    // The LAN interfaces a broadcast search can use.
+    const LanInterfaceList &interfaces() const { return m_interfaces; }
+    QList<QHostAddress> allBroadcastAddresses() const;
+    LanInterfaceInfo interfaceAt(int index) const;
+
+    // HTML of the information panel for a source row, or -1 for none.
+    QString buildDisplayInfoHtml(int row) const;
 
 signals:
     void update_info(int row);
@@ -32,21 +60,115 @@ signals:
 public slots:
     void update_ui();
     void update_ui(bool update_description_text);
+    void selectionCurrentRowChanged(const QModelIndex &current, const QModelIndex &previous);
+    void itemMenuAboutToShow();
+    void cancel_download_clicked();
+
+    // Display control requests of the table's row menus.
+    void refresh_row_by_TcpClient(int row);
+    void requestPowerOn_by_TcpClient(int row);
+    void requestPowerOff_by_TcpClient(int row);
+    void requestSetPowerSaveToAutoPowerSave_by_TcpClient(int row);
+    void requestSetPowerSaveToAutoStandby_by_TcpClient(int row);
+
+    void UDPSearchStartNoForceBroadcast();
+    void FirmUpdateTimerHandle();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
+    // Menu commands, connected by name.
     void on_actionExit_X_triggered();
+    void on_actionBroadcast_triggered();
+    void on_actionAdvanced_network_search_triggered();
+    void on_actionConfigureAdvanced_search_network_triggered();
+    void on_actionCreate_USB_drive_for_another_model_triggered();
+    void on_actionDownload_firmware_for_offline_use_triggered();
+    void on_actionRefreshSelected_triggered();
+    void on_actionRefreshAll_triggered();
+    void on_actionCancel_all_queued_updates_via_LAN_triggered();
+    void on_actionOption_T_triggered();
+    void on_actionCreat_file_hash_triggered();
+    void on_actionClear_downloaded_firmware_files_triggered();
     void on_actionLog_triggered();
-    void itemMenuAboutToShow();
+    void on_actionShow_Asset_Tag_column_toggled(bool checked);
+    void on_actionShow_MAC_Address_column_toggled(bool checked);
+    void on_actionVersion_A_triggered();
+    void on_actionCheck_for_updates_triggered();
+    void on_actionView_README_triggered();
+
+    // Buttons, connected by name.
+    void on_pushButtonSearch_clicked();
+    void on_download_pushButton_clicked();
+    void on_create_usb_drive_pushButton_clicked();
+    void on_deselect_all_pushButton_clicked();
 
 private:
+    friend class PDFirmUpToolTestAccess;
+
+    // Construction steps.
+    void fillInterfaceSelector();
     void loadSettings();
     void saveSettings();
+    void setUpDisplayTable();
+    void buildSearchMenu();
+    void addStatusBarWidgets();
+    void downloadJsonData();
 
+    // Attaches the search button's drop-down only while an address list exists.
+    void attachSearchMenu();
+    // Source row of the first selected table row, or -1.
+    int currentRow() const;
+    void applyColumnVisibility();
+    void setWaitCursor(bool busy);
+    // Logs that a command's work is not available in this build yet.
+    void logNotAvailable(const char *command) const;
+
+    // Form and windows
     Ui::PDFirmUpTool *ui;
     SV_Information_Dialog *m_logWindow = nullptr;
+    QMenu *m_searchMenu = nullptr;
+    QPushButton *m_cancelDownloadsButton = nullptr;
+    QString m_readmeFolder;
+    bool m_waitCursorShown = false;
+
+    // Display list
     DisplayList m_displayList;
     displayListModel *m_model = nullptr;
+    MySortFilterProxyModel *m_proxy = nullptr;
+    bool m_infoRefreshPending = false;
+    bool m_startupFinished = false;
+
+    // Discovery and control
+    LanInterfaceList m_interfaces;
+    QList<QHostAddress> m_targetAddresses;
+    QString m_ipScanText;
+    int m_foundCount = 0;
+    bool m_searching = false;
+    int m_pendingTcpReplies = 0;
+    bool m_refreshPending = false;
+    bool m_powerRequestPending = false;
+
+    // Firmware catalogue (filled from the release database once it is wired)
+    bool m_databaseLoaded = false;
+    bool m_databaseHasLegacyModels = false;
+    int m_databaseVersion = 0;
+
+    // Firmware downloads
+    QString m_cacheFolder;
+    QList<DownloadExtractFirmware *> m_downloads;
+    int m_activeDownloads = 0;
+    bool m_cancelRequested = false;
+    bool m_downloadForLanUpdate = false;
+    bool m_downloadForUsbDrive = false;
+    bool m_downloadForModelUsbDrive = false;
+
+    // LAN updates
+    QTimer m_firmUpdateTimer;
+    int m_runningUpdates = 0;
     int m_multiUpdateLimit = 5;
     bool m_legacyEnabled = false;
-    QString m_ipScanText;
+    bool m_powerSaveChangePending = false;
+    bool m_cautionsAccepted = false;
 };
