@@ -1,0 +1,43 @@
+#pragma once
+
+#include "toolprocess.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+// Runs the display fleet simulator (vdfu-displaysim) for a test.
+//
+//     SimulatorProcess sim;
+//     QVERIFY2(sim.start(QJsonArray{QJsonObject{{"address", "127.0.0.2"},
+//                                               {"modelName", "K5-552"}}}),
+//              qPrintable(sim.errorString()));
+//     ... let the code under test talk to 127.0.0.2 ...
+//     QVERIFY(sim.waitForEvent("tcpCommand", {{"message", "C217"}}));
+//
+// Display keys, faults and events are documented in tools/README.md. Every
+// display must have its own address from 127.0.0.2 up; two simulators
+// running at the same time need different addresses.
+class SimulatorProcess : public ToolProcess
+{
+    Q_OBJECT
+
+public:
+    explicit SimulatorProcess(QObject *parent = nullptr) : ToolProcess(parent) {}
+
+    static constexpr int kDefaultStartTimeoutMs = 15000;
+
+    // The displays as fleet-file entries (one object per display).
+    bool start(const QJsonArray &displays, int timeoutMs = kDefaultStartTimeoutMs);
+    // A whole fleet document ({"displays": [...]}).
+    bool start(const QJsonObject &fleet, int timeoutMs = kDefaultStartTimeoutMs);
+    bool startWithFile(const QString &fleetFile, int timeoutMs = kDefaultStartTimeoutMs);
+    // `count` generated displays from `firstAddress` up.
+    bool startGenerated(int count, const QString &firstAddress = QStringLiteral("127.0.1.1"),
+                        int timeoutMs = kDefaultStartTimeoutMs);
+
+    // Number of displays the ready line announced.
+    int displayCount() const;
+
+private:
+    QTemporaryDir m_dir;
+};

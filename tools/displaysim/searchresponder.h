@@ -1,0 +1,38 @@
+#pragma once
+
+#include "simprotocol/displayconfig.h"
+#include "simprotocol/searchdatagram.h"
+
+#include <QObject>
+#include <QUdpSocket>
+
+class EventLog;
+
+// The display's search service on UDP port 5320: answers each valid search
+// request with its 256-byte reply (or a faulty one, as configured) and
+// records the acknowledgement a client sends after a reply of type 2.
+class SearchResponder : public QObject
+{
+    Q_OBJECT
+
+public:
+    SearchResponder(const DisplayConfig &config, const EventLog &log, QObject *parent = nullptr);
+
+    bool bind(QString *error);
+    // The reply this display sends to `request` (before any fault is
+    // applied).
+    static SearchDatagram::Reply replyFor(const DisplayConfig &config,
+                                          const SearchDatagram::Request &request);
+    static bool filterAccepts(const DisplayConfig &config, const SearchDatagram::Request &request);
+
+private:
+    void readPending();
+    void handle(const QByteArray &datagram, const QHostAddress &sender, quint16 senderPort);
+    QByteArray faultyReply(const SearchDatagram::Request &request) const;
+
+    const DisplayConfig &m_config;
+    const EventLog &m_log;
+    QUdpSocket m_socket;
+    SearchDatagram::Request m_awaitingAck;
+    bool m_ackPending = false;
+};

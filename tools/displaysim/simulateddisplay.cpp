@@ -1,0 +1,20 @@
+#include "displaysim/simulateddisplay.h"
+
+SimulatedDisplay::SimulatedDisplay(const DisplayConfig &config, const EventLog &log, QObject *parent)
+    : QObject(parent),
+      m_config(config),
+      m_state(DisplayState::initial(m_config)),
+      m_search(m_config, log),
+      m_control(m_config, m_state, log),
+      m_web(m_config, log)
+{
+}
+
+bool SimulatedDisplay::start(QString *error)
+{
+    if (!m_search.bind(error))
+        return false;
+    if (!m_config.refuseTcp && !m_control.listen(error))
+        return false;
+    return m_web.listen(error);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "simprotocol/httpmessage.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QTcpServer>
+
+#include <functional>
+
+// What a route answers, and how it is delivered: faults that a test needs
+// (no answer, a body that stalls, a connection dropped in the middle of the
+// body) are delivery modes, so every route can show them.
+struct HttpResponse
+{
+    enum class Delivery {
+        Normal,
+        NoAnswer,     // read the request, never send anything
+        StallBody,    // send the head and half the body, then nothing
+        DropMidBody,  // send the head and half the body, then close
+    };
+
+    int status = 200;
+    QByteArray contentType = QByteArrayLiteral("text/html");
+    QByteArray body;
+    Delivery delivery = Delivery::Normal;
+
+    static HttpResponse error(int status)
+    {
+        HttpResponse r;
+        r.status = status;
+        r.body = HttpMessage::reasonPhrase(status);
+        r.contentType = "text/plain";
+        return r;
+    }
+};
+
+// A small HTTP server on one address and port with a table of routes
+// (method and exact path). Each connection serves one request and closes.
+// Unknown paths get 404, unknown methods on a known path 405.
+class HttpServer : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    using Handler = std::function<HttpResponse(const HttpRequest &)>;
+
+    explicit HttpServer(QObject *parent = nullptr);
+
+    void addRoute(const QByteArray &method, const QByteArray &path, Handler handler);
+    // Answers paths that no route names (instead of 404).
+    void setFallback(Handler handler);
+    // Applied to every response before delivery (fault injection).
+    void setResponseFilter(std::function<void(const HttpRequest &, HttpResponse &)> filter);
+
+signals:
+    // One request was read and answered (or, by its delivery mode, not).
+    void requestHandled(const HttpRequest &request, const HttpResponse &response);
+    void badRequest(const QHostAddress &peer);
+
+private:
+    struct Route
+    {
+        QByteArray method;
+        QByteArray path;
+        Handler handler;
+    };
+
+    void serve(QTcpSocket *socket);
+    HttpResponse route(const HttpRequest &request) const;
+    static void deliver(QTcpSocket *socket, const HttpResponse &response);
+
+    QList<Route> m_routes;
+    Handler m_fallback;
+    std::function<void(const HttpRequest &, HttpResponse &)> m_filter;
+};

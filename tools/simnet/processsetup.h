@@ -1,0 +1,16 @@
+#pragma once
+
+class QCoreApplication;
+
+// Process-wide set-up shared by the simulator programs.
+namespace ProcessSetup {
+
+// Raises the soft limit of open files to the hard limit: one process binds
+// several sockets per simulated display. Returns the new soft limit.
+long raiseOpenFileLimit();
+
+// Quits `app` cleanly on SIGTERM and SIGINT (through a socket pair, so the
+// quit happens on the event loop, not inside the signal handler).
+void quitOnTerminationSignals(QCoreApplication *app);
+
+} // namespace ProcessSetup

@@ -1,0 +1,320 @@
+#include "simprotocol/displayconfig.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+
+namespace {
+
+const QHash<QString, int> &familyNames()
+{
+    static const QHash<QString, int> names{
+        {QStringLiteral("firmware"), CommandFamily::Firmware},
+        {QStringLiteral("legacyFirmware"), CommandFamily::LegacyFirmware},
+        {QStringLiteral("asset"), CommandFamily::Asset},
+        {QStringLiteral("powerSave"), CommandFamily::PowerSave},
+        {QStringLiteral("parameters"), CommandFamily::Parameters},
+    };
+    return names;
+}
+
+const QHash<QString, int> &udpFaultNames()
+{
+    static const QHash<QString, int> names{
+        {QStringLiteral("none"), UdpFault::None},
+        {QStringLiteral("silent"), UdpFault::Silent},
+        {QStringLiteral("wrongSize"), UdpFault::WrongSize},
+        {QStringLiteral("wrongMagic"), UdpFault::WrongMagic},
+        {QStringLiteral("staleSequence"), UdpFault::StaleSequence},
+    };
+    return names;
+}
+
+const QHash<QString, int> &commandFaultNames()
+{
+    static const QHash<QString, int> names{
+        {QStringLiteral("delay"), CommandFault::Delay},
+        {QStringLiteral("noReply"), CommandFault::NoReply},
+        {QStringLiteral("split"), CommandFault::Split},
+        {QStringLiteral("badChecksum"), CommandFault::BadBlockCheck},
+        {QStringLiteral("BE"), CommandFault::AnswerBE},
+    };
+    return names;
+}
+
+// Reads typed values and remembers the first key of the wrong type.
+class Reader
+{
+public:
+    Reader(const QJsonObject &json, QString *error) : m_json(json), m_error(error) {}
+
+    bool ok() const { return m_ok; }
+
+    void text(const char *key, QByteArray *out)
+    {
+        const QJsonValue v = m_json.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isString())
+            return fail(key, "a string");
+        *out = v.toString().toUtf8();
+    }
+
+    template<typename T>
+    void integer(const char *key, T *out, qint64 min, qint64 max)
+    {
+        const QJsonValue v = m_json.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        const double d = v.toDouble(-1e300);
+        if (!v.isDouble() || d != double(qint64(d)) || d < double(min) || d > double(max))
+            return fail(key, "an integer in range");
+        *out = T(qint64(d));
+    }
+
+    void boolean(const char *key, bool *out)
+    {
+        const QJsonValue v = m_json.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isBool())
+            return fail(key, "true or false");
+        *out = v.toBool();
+    }
+
+    void address(const char *key, QHostAddress *out)
+    {
+        QByteArray s;
+        text(key, &s);
+        if (s.isEmpty())
+            return;
+        QHostAddress a;
+        if (!a.setAddress(QString::fromLatin1(s)) || a.protocol() != QAbstractSocket::IPv4Protocol)
+            return fail(key, "an IPv4 address");
+        *out = a;
+    }
+
+    void fail(const char *key, const char *what)
+    {
+        if (m_ok && m_error)
+            *m_error = QStringLiteral("\"%1\" must be %2").arg(QLatin1String(key), QLatin1String(what));
+        m_ok = false;
+    }
+
+private:
+    const QJsonObject &m_json;
+    QString *m_error;
+    bool m_ok = true;
+};
+
+bool parseMac(const QByteArray &text, std::array<quint8, 6> *mac)
+{
+    const QList<QByteArray> parts = text.split(text.contains(':') ? ':' : '-');
+    if (parts.size() != 6)
+        return false;
+    for (int i = 0; i < 6; ++i) {
+        bool ok = false;
+        const uint v = parts.at(i).toUInt(&ok, 16);
+        if (!ok || parts.at(i).size() != 2)
+            return false;
+        (*mac)[size_t(i)] = quint8(v);
+    }
+    return true;
+}
+
+bool parseFaults(const QJsonObject &json, DisplayConfig *c, QString *error)
+{
+    Reader r(json, error);
+    QByteArray udp;
+    r.text("udp", &udp);
+    if (!udp.isEmpty()) {
+        const auto it = udpFaultNames().find(QString::fromLatin1(udp));
+        if (it == udpFaultNames().end())
+            r.fail("udp", "one of none, silent, wrongSize, wrongMagic, staleSequence");
+        else
+            c->udpFault = UdpFault::Kind(it.value());
+    }
+    r.boolean("tcpRefuse", &c->refuseTcp);
+    r.integer("httpStatus", &c->httpStatus, 100, 599);
+    r.boolean("httpNoAnswer", &c->httpNoAnswer);
+    if (!r.ok())
+        return false;
+    const QJsonValue commands = json.value(QStringLiteral("tcp"));
+    if (commands.isUndefined())
+        return true;
+    if (!commands.isArray()) {
+        *error = QStringLiteral("\"tcp\" must be an array of command faults");
+        return false;
+    }
+    const QJsonArray list = commands.toArray();
+    for (const QJsonValue &v : list) {
+        const QJsonObject o = v.toObject();
+        CommandFault f;
+        Reader fr(o, error);
+        QByteArray kind;
+        fr.text("command", &f.prefix);
+        fr.text("fault", &kind);
+        fr.integer("ms", &f.delayMs, 0, 3600000);
+        fr.integer("times", &f.times, -1, 1000000);
+        const auto it = commandFaultNames().find(QString::fromLatin1(kind));
+        if (fr.ok() && it == commandFaultNames().end())
+            fr.fail("fault", "one of delay, noReply, split, badChecksum, BE");
+        if (!fr.ok())
+            return false;
+        f.kind = CommandFault::Kind(it.value());
+        if (f.kind == CommandFault::Delay && f.delayMs == 0)
+            f.delayMs = 10000; // past two reply time-outs of the client
+        c->commandFaults.append(f);
+    }
+    return true;
+}
+
+} // namespace
+
+QString macText(const std::array<quint8, 6> &mac)
+{
+    QStringList parts;
+    for (quint8 b : mac)
+        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    return parts.join(QLatin1Char('-'));
+}
+
+bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QString *error)
+{
+    DisplayConfig c;
+    Reader r(json, error);
+    r.address("address", &c.address);
+    QByteArray id;
+    r.text("displayId", &id);
+    if (id.size() == 1)
+        c.displayId = id.at(0);
+    else if (!id.isEmpty())
+        r.fail("displayId", "one character");
+    r.text("modelName", &c.modelName);
+    r.text("serialNumber", &c.serialNumber);
+    QByteArray mac;
+    r.text("macAddress", &mac);
+    if (!mac.isEmpty() && !parseMac(mac, &c.mac))
+        r.fail("macAddress", "six hexadecimal byte pairs such as 00-1A-2B-3C-4D-5E");
+    r.integer("seriesCode", &c.seriesCode, 0, 255);
+    c.identity = c.serialNumber.isEmpty() ? QByteArrayLiteral("SIMDISPLAY") : c.serialNumber;
+    r.text("identity", &c.identity);
+    r.integer("statusByte", &c.statusByte, 0, 255);
+    r.integer("matchFlagsA", &c.matchFlagsA, 0, 0xFFFFFFFFLL);
+    r.integer("matchFlagsB", &c.matchFlagsB, 0, 0xFFFFFFFFLL);
+    r.integer("udpReplyType", &c.udpReplyType, 0, 0xFFFFFFFFLL);
+    r.text("assetTag", &c.assetTag);
+    r.text("currentFirmware", &c.currentFirmware);
+    const QJsonValue fw = json.value(QStringLiteral("fwVersions"));
+    if (!fw.isUndefined()) {
+        const QJsonArray a = fw.toArray();
+        if (!fw.isArray() || a.size() > 4)
+            r.fail("fwVersions", "an array of at most four strings");
+        for (int i = 0; i < a.size(); ++i)
+            c.fwVersions[size_t(i)] = a.at(i).toString().toUtf8();
+    }
+    r.integer("powerState", &c.powerState, 0, 0xFFFF);
+    r.integer("powerSaveMode", &c.powerSaveMode, 0, 2);
+    r.address("address2", &c.address2);
+    r.boolean("address2Answers", &c.address2Answers);
+    c.address2Body = QByteArrayLiteral("<html><body>Update interface</body></html>");
+    r.text("address2Body", &c.address2Body);
+    r.boolean("locked", &c.locked);
+    r.boolean("webServer", &c.webServer);
+    const QJsonValue families = json.value(QStringLiteral("commands"));
+    if (!families.isUndefined()) {
+        c.commandFamilies = 0;
+        const QJsonArray a = families.toArray();
+        if (!families.isArray())
+            r.fail("commands", "an array of command family names");
+        for (const QJsonValue &v : a) {
+            const auto it = familyNames().find(v.toString());
+            if (it == familyNames().end())
+                r.fail("commands", "firmware, legacyFirmware, asset, powerSave or parameters");
+            else
+                c.commandFamilies |= it.value();
+        }
+    }
+    r.integer("uploadToken", &c.uploadToken, 0, 0xFFFF);
+    r.integer("progressStep", &c.progressStep, 1, 100);
+    r.boolean("updateFails", &c.updateFails);
+    if (!r.ok())
+        return false;
+    if (c.address.isNull()) {
+        *error = QStringLiteral("\"address\" is required");
+        return false;
+    }
+    if (c.address == QHostAddress(QStringLiteral("127.0.0.1"))) {
+        *error = QStringLiteral("127.0.0.1 is the application's own address; use 127.0.0.2 and up");
+        return false;
+    }
+    const QJsonValue faults = json.value(QStringLiteral("faults"));
+    if (!faults.isUndefined() && (!faults.isObject() || !parseFaults(faults.toObject(), &c, error)))
+        return false;
+    *out = c;
+    return true;
+}
+
+QJsonObject DisplayConfig::toJson() const
+{
+    QJsonArray fw;
+    for (const QByteArray &v : fwVersions)
+        fw.append(QString::fromUtf8(v));
+    QJsonArray families;
+    for (auto it = familyNames().cbegin(); it != familyNames().cend(); ++it) {
+        if (commandFamilies & it.value())
+            families.append(it.key());
+    }
+    QJsonObject o{
+        {QStringLiteral("address"), address.toString()},
+        {QStringLiteral("modelName"), QString::fromUtf8(modelName)},
+        {QStringLiteral("serialNumber"), QString::fromUtf8(serialNumber)},
+        {QStringLiteral("macAddress"), macText(mac)},
+        {QStringLiteral("seriesCode"), seriesCode},
+        {QStringLiteral("assetTag"), QString::fromUtf8(assetTag)},
+        {QStringLiteral("currentFirmware"), QString::fromUtf8(currentFirmware)},
+        {QStringLiteral("fwVersions"), fw},
+        {QStringLiteral("powerState"), powerState},
+        {QStringLiteral("powerSaveMode"), powerSaveMode},
+        {QStringLiteral("locked"), locked},
+        {QStringLiteral("commands"), families},
+    };
+    if (!address2.isNull()) {
+        o.insert(QStringLiteral("address2"), address2.toString());
+        o.insert(QStringLiteral("address2Answers"), address2Answers);
+    }
+    return o;
+}
+
+bool parseFleet(const QByteArray &json, QList<DisplayConfig> *out, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (doc.isNull()) {
+        *error = QStringLiteral("not JSON: %1").arg(parseError.errorString());
+        return false;
+    }
+    const QJsonArray list = doc.isArray() ? doc.array()
+                                          : doc.object().value(QStringLiteral("displays")).toArray();
+    QSet<quint32> used;
+    out->clear();
+    for (int i = 0; i < list.size(); ++i) {
+        DisplayConfig c;
+        QString why;
+        if (!list.at(i).isObject() || !DisplayConfig::fromJson(list.at(i).toObject(), &c, &why)) {
+            *error = QStringLiteral("display %1: %2").arg(i).arg(why.isEmpty() ? QStringLiteral("not an object") : why);
+            return false;
+        }
+        const quint32 a1 = c.address.toIPv4Address();
+        const quint32 a2 = c.address2.isNull() || !c.address2Answers ? 0 : c.address2.toIPv4Address();
+        if (used.contains(a1) || (a2 && (used.contains(a2) || a2 == a1))) {
+            *error = QStringLiteral("display %1: address used twice").arg(i);
+            return false;
+        }
+        used.insert(a1);
+        if (a2)
+            used.insert(a2);
+        out->append(c);
+    }
+    return true;
+}

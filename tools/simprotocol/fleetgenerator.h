@@ -1,0 +1,9 @@
+#pragma once
+
+#include "simprotocol/displayconfig.h"
+
+// Builds `count` displays from `firstAddress` upwards (skipping .0 and .255
+// host bytes), with models of the demo catalogue and serial numbers, MAC
+// addresses and firmware that vary with the index but are the same on every
+// run.
+QList<DisplayConfig> generateFleet(int count, const QHostAddress &firstAddress);
