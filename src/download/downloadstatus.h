@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Final status codes of a download run (FileDownloader) and of the
+// download-verify-extract job built on it, with their operator-facing texts.
+namespace DownloadStatus {
+enum Code {
+    Success = 0,
+    ChecksumFailed = 10000,
+    WriteFailed = 10001,
+    DeleteFailed = 10002,
+    TransferFailed = 10003,
+    ExtractFailed = 10004,
+};
+
+// The text shown when a download ends with `code`; codes outside the table
+// read "Unknown error: <code>".
+QString statusText(int code);
+}

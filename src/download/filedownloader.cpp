@@ -1,0 +1,204 @@
+#include "download/filedownloader.h"
+
+#include "download/downloadstatus.h"
+#include "download/speedtext.h"
+
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QSaveFile>
+
+#include <limits>
+
+namespace {
+
+int clampToInt(qint64 value)
+{
+    return int(qBound<qint64>(std::numeric_limits<int>::min(), value, std::numeric_limits<int>::max()));
+}
+
+}
+
+FileDownloader::FileDownloader(int id, bool useReplyTimer, const QUrl &url, const QString &targetFile,
+                               const QByteArray &expectedMd5, QObject *parent,
+                               QNetworkAccessManager *manager)
+    : QObject(parent),
+      m_targetFile(targetFile),
+      m_url(url),
+      m_id(id),
+      m_useReplyTimer(useReplyTimer),
+      m_expectedMd5(expectedMd5),
+      m_manager(manager ? manager : new QNetworkAccessManager(this)),
+      m_inMemory(targetFile.isEmpty())
+{
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setInterval(kDefaultReplyTimeoutMs);
+    if (m_useReplyTimer)
+        connect(&m_replyTimer, &QTimer::timeout, this, &FileDownloader::ReplyTimerTimeout);
+}
+
+FileDownloader::~FileDownloader()
+{
+    dropReply();
+    discardFile();
+}
+
+void FileDownloader::start()
+{
+    cancel();
+    m_md5.reset();
+    m_body.clear();
+    m_errorCode = 0;
+
+    if (!m_inMemory && !openTarget())
+        return;
+
+    QNetworkRequest request(m_url);
+    // Follow redirects that do not downgrade security, the same on every Qt version.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_reply = m_manager->get(request);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &FileDownloader::downloadProgress);
+    connect(m_reply, &QNetworkReply::finished, this, &FileDownloader::downloadFinished);
+    connect(m_reply, &QNetworkReply::readyRead, this, &FileDownloader::downloadReadyRead);
+    connect(m_reply, &QNetworkReply::errorOccurred, this, &FileDownloader::downloadError);
+    m_elapsed.start();
+    if (m_useReplyTimer)
+        m_replyTimer.start();
+}
+
+bool FileDownloader::openTarget()
+{
+    discardFile();
+    const QFileInfo target(m_targetFile);
+    if ((target.exists() || target.isSymLink()) && !QFile::remove(m_targetFile)) {
+        finish(DownloadStatus::DeleteFailed);
+        return false;
+    }
+    m_file = std::make_unique<QSaveFile>(m_targetFile);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        m_file.reset();
+        finish(DownloadStatus::WriteFailed);
+        return false;
+    }
+    return true;
+}
+
+void FileDownloader::cancel()
+{
+    if (!m_reply)
+        return;
+    dropReply();
+    discardFile();
+    m_errorCode = QNetworkReply::OperationCanceledError;
+    finish(DownloadStatus::TransferFailed);
+}
+
+void FileDownloader::downloadReadyRead()
+{
+    m_replyTimer.stop();
+    if (!m_reply)
+        return;
+    const QByteArray chunk = m_reply->readAll();
+    // After an error the body is an error page or a fragment: not stored.
+    if (chunk.isEmpty() || m_errorCode != 0)
+        return;
+    if (m_inMemory) {
+        // The chunk that crosses the limit is kept whole; later ones are dropped.
+        if (m_body.size() >= kMemoryLimit)
+            return;
+        m_body.append(chunk);
+    } else {
+        if (!m_file || m_file->write(chunk) != chunk.size() || !m_file->flush()) {
+            dropReply();
+            discardFile();
+            finish(DownloadStatus::WriteFailed);
+            return;
+        }
+    }
+    m_md5.addData(chunk);
+}
+
+void FileDownloader::downloadProgress(qint64 bytesReceived, qint64 bytesTotal)
+{
+    m_replyTimer.stop();
+    emit progressChanged(m_id, clampToInt(bytesReceived), clampToInt(bytesTotal),
+                         downloadSpeedText(bytesReceived, m_elapsed.elapsed()));
+}
+
+void FileDownloader::downloadError(QNetworkReply::NetworkError error)
+{
+    m_errorCode = int(error);
+    m_replyTimer.stop();
+    discardFile();
+}
+
+void FileDownloader::ReplyTimerTimeout()
+{
+    if (!m_reply)
+        return;
+    dropReply();
+    discardFile();
+    m_errorCode = QNetworkReply::TimeoutError;
+    finish(DownloadStatus::TransferFailed);
+}
+
+void FileDownloader::downloadFinished()
+{
+    if (!m_reply)
+        return;
+    // Bytes that arrived together with the finish are still part of the body.
+    if (m_reply->bytesAvailable() > 0)
+        downloadReadyRead();
+    if (!m_reply)
+        return; // the last chunk could not be written; already reported
+    if (m_errorCode == 0 && m_reply->error() != QNetworkReply::NoError)
+        m_errorCode = int(m_reply->error());
+    m_reply->disconnect(this);
+    m_reply->deleteLater();
+    m_reply = nullptr;
+    m_replyTimer.stop();
+
+    if (m_errorCode != 0) {
+        discardFile();
+        finish(DownloadStatus::TransferFailed);
+        return;
+    }
+    if (m_file) {
+        const bool saved = m_file->commit();
+        m_file.reset();
+        if (!saved) {
+            finish(DownloadStatus::WriteFailed);
+            return;
+        }
+    }
+    if (!m_expectedMd5.isEmpty() && m_md5.result() != m_expectedMd5)
+        finish(DownloadStatus::ChecksumFailed);
+    else
+        finish(DownloadStatus::Success);
+}
+
+void FileDownloader::dropReply()
+{
+    m_replyTimer.stop();
+    if (!m_reply)
+        return;
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+}
+
+void FileDownloader::discardFile()
+{
+    if (!m_file)
+        return;
+    m_file->cancelWriting();
+    m_file.reset(); // removes the temporary file
+}
+
+void FileDownloader::finish(int status)
+{
+    emit statusChanged(m_id, status);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QNetworkReply>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+class QNetworkAccessManager;
+class QSaveFile;
+
+// Fetches one URL with an HTTP GET, keeping the body in memory (empty target
+// file) or streaming it into the target file, with a running MD5 over what
+// was stored. Reports progress with a speed text and ends every run with
+// exactly one statusChanged (DownloadStatus codes). A file is written under a
+// temporary name and appears under the target name only once the transfer
+// has completed, so a failed, cancelled or abandoned run never leaves a
+// partial file behind. One object serves one transfer at a time; it can be
+// started again after it has finished.
+class FileDownloader : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kDefaultReplyTimeoutMs = 5000;
+    // In-memory bodies stop growing once they hold this many bytes.
+    static constexpr int kMemoryLimit = 1000000;
+
+    // `expectedMd5` is the raw 16-byte digest the body must have (empty: no
+    // check). `useReplyTimer` limits the wait for the first response event.
+    // Without a `manager` the downloader makes its own; passing a shared one
+    // avoids a network thread per downloader when many run at once.
+    FileDownloader(int id, bool useReplyTimer, const QUrl &url, const QString &targetFile,
+                   const QByteArray &expectedMd5, QObject *parent = nullptr,
+                   QNetworkAccessManager *manager = nullptr);
+    ~FileDownloader() override;
+
+    void start();
+    // Ends a running transfer with status 10003; does nothing when idle.
+    void cancel();
+
+    // The body received in in-memory mode.
+    QByteArray data() const { return m_body; }
+    bool isRunning() const { return m_reply != nullptr; }
+
+    // For tests; the default is kDefaultReplyTimeoutMs.
+    void setReplyTimeout(int ms) { m_replyTimer.setInterval(ms); }
+
+signals:
+    void progressChanged(int instance, int m_progressValue, int m_progressTotal, QString m_progressMessage);
+    void statusChanged(int instance, int status);
+
+private slots:
+    void downloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+    void downloadFinished();
+    void downloadReadyRead();
+    void downloadError(QNetworkReply::NetworkError error);
+    void ReplyTimerTimeout();
+
+private:
+    bool openTarget();
+    void discardFile();
+    // Detaches and aborts the running reply without reporting anything.
+    void dropReply();
+    void finish(int status);
+
+    QString m_targetFile;
+    QUrl m_url;
+    std::unique_ptr<QSaveFile> m_file;
+    int m_id;
+    QTimer m_replyTimer;
+    bool m_useReplyTimer;
+    QByteArray m_expectedMd5;
+    QNetworkReply *m_reply = nullptr;
+    QNetworkAccessManager *m_manager;
+    QElapsedTimer m_elapsed;
+    QCryptographicHash m_md5{QCryptographicHash::Md5};
+    bool m_inMemory;
+    QByteArray m_body;
+    int m_errorCode = 0;
+};
