@@ -5,8 +5,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QString>
-#include <QVector>
 
 // The parsed firmware release database: the header and the releases in
 // document order, with the lookups that match displays and models to them.
@@ -57,6 +57,8 @@ private:
     QVector<FirmwareRelease> m_records;
     QHash<QString, QList<int>> m_indicesByModel; // key: case-folded model name
 };
+
+Q_DECLARE_METATYPE(FirmwareReleaseDb)
 
 // Whether serialNumber satisfies the release's serial-number condition.
 bool serialNumberMatches(const FirmwareRelease &release, const QString &serialNumber);
