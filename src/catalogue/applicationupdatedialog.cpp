@@ -2,8 +2,8 @@
 
 #include "catalogue/applicationupdatecheck.h"
 #include "catalogue/firmwarereleasedb.h"
+#include "dialogs/messageboxes.h"
 
-#include <QMessageBox>
 #include <QWidget>
 
 void checkForApplicationUpdates(QWidget *window, const FirmwareReleaseDb &database,
@@ -13,6 +13,5 @@ void checkForApplicationUpdates(QWidget *window, const FirmwareReleaseDb &databa
     database.info(info);
     const ApplicationUpdateMessage message = applicationUpdateMessage(databaseLoaded, info, showIfNoNewer);
     if (message.show)
-        QMessageBox::information(window, window ? window->windowTitle() : QString(), message.text,
-                                 QMessageBox::Ok);
+        MessageBoxes::information(window, window ? window->windowTitle() : QString(), message.text);
 }
