@@ -35,6 +35,7 @@ DisplaySearchUDP::DisplaySearchUDP(const DisplaySearchOptions &options, QObject 
     connect(m_socket, &QUdpSocket::readyRead, this, &DisplaySearchUDP::UdpReadyRead,
             Qt::QueuedConnection);
 
+    m_tickTimer.setTimerType(Qt::PreciseTimer);
     m_tickTimer.setInterval(m_options.tickIntervalMs);
     connect(&m_tickTimer, &QTimer::timeout, this, &DisplaySearchUDP::UdpSearchTimeoutTimerHandle);
 
@@ -146,8 +147,7 @@ void DisplaySearchUDP::sendTo(const QByteArray &datagram, const QHostAddress &ad
 
 void DisplaySearchUDP::UdpSearchTimeoutTimerHandle()
 {
-    if (m_socket->hasPendingDatagrams())
-        UdpReadyRead();
+    UdpReadyRead();
     if (!m_searching)
         return;
     if (m_tick >= kLastTick) {
@@ -164,7 +164,8 @@ void DisplaySearchUDP::UdpSearchTimeoutTimerHandle()
 
 void DisplaySearchUDP::UdpReadyRead()
 {
-    while (m_socket->hasPendingDatagrams()) {
+    // Queued calls may arrive after the socket was closed at the search's end.
+    while (m_socket->state() == QAbstractSocket::BoundState && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
         const QHostAddress sender = UdpSearch::plainIPv4(datagram.senderAddress());
         m_responders.insert(sender);
