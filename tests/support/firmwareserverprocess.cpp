@@ -4,7 +4,8 @@ bool FirmwareServerProcess::start(const QString &root, const QStringList &faults
                                   const QString &address)
 {
     QStringList args{QStringLiteral("--root"), root, QStringLiteral("--address"), address,
-                     QStringLiteral("--port"), QStringLiteral("0")};
+                     QStringLiteral("--port"), QStringLiteral("0"),
+                     QStringLiteral("--rewrite-origin"), QLatin1String(kDemoOrigin)};
     for (const QString &f : faults)
         args << QStringLiteral("--fault") << f;
     return startProgram(QStringLiteral("vdfu-firmwareserver"), args, timeoutMs);
@@ -31,4 +32,14 @@ QUrl FirmwareServerProcess::urlFor(const QString &relativePath) const
                     .arg(readyEvent().value(QStringLiteral("address")).toString())
                     .arg(port())
                     .arg(relativePath));
+}
+
+bool FirmwareServerProcess::startDemoCatalogue(const QStringList &faults, int timeoutMs)
+{
+    return start(demoCatalogueRoot(), faults, timeoutMs);
+}
+
+QString FirmwareServerProcess::demoCatalogueRoot()
+{
+    return QStringLiteral(VDFU_DEMO_CATALOGUE_DIR);
 }

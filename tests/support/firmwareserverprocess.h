@@ -8,12 +8,14 @@
 // `root` over HTTP on 127.0.0.1 and a free port.
 //
 //     FirmwareServerProcess server;
-//     QVERIFY(server.start(folder, {"drop:/firmwareupdates/pkg.zip"}));
+//     QVERIFY(server.startDemoCatalogue({"drop:/firmwareupdates/packages/k5r_105.zip"}));
 //     QUrl db = server.databaseUrl();   // .../firmwareupdates/pd_firmware_releases.json
 //
 // Faults are KIND:PATH texts with the kinds notFound, serverError,
 // stallHeaders, stallBody, drop and corrupt (tools/README.md). Each request
-// is reported as an "httpRequest" event.
+// is reported as an "httpRequest" event. In served JSON files the demo
+// origin http://127.0.0.1:8070 is replaced by the server's own, so package
+// URLs of a database written for the demo point at this server.
 class FirmwareServerProcess : public ToolProcess
 {
     Q_OBJECT
@@ -21,8 +23,14 @@ class FirmwareServerProcess : public ToolProcess
 public:
     explicit FirmwareServerProcess(QObject *parent = nullptr) : ToolProcess(parent) {}
 
+    static constexpr const char *kDemoOrigin = "http://127.0.0.1:8070";
+
     bool start(const QString &root, const QStringList &faults = {}, int timeoutMs = 10000,
                const QString &address = QStringLiteral("127.0.0.1"));
+    // Serves the demo catalogue of tools/demo.
+    bool startDemoCatalogue(const QStringList &faults = {}, int timeoutMs = 10000);
+    // The folder of the demo catalogue (it holds firmwareupdates/).
+    static QString demoCatalogueRoot();
 
     quint16 port() const;
     // http://<address>:<port>/firmwareupdates/

@@ -417,7 +417,7 @@ QByteArray tst_DisplaySim::httpGet(const QString &url, int *status, QNetworkRepl
     finished.wait(timeoutMs + 2000);
     *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     *error = reply->error();
-    const QByteArray body = reply->readAll();
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     delete reply;
     return body;
 }

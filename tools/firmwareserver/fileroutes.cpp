@@ -28,7 +28,9 @@ HttpResponse FileRoutes::serve(const HttpRequest &request) const
         return HttpResponse::error(404);
     HttpResponse r;
     r.body = file.readAll();
-    r.contentType = file.fileName().endsWith(QLatin1String(".json")) ? QByteArrayLiteral("application/json")
-                                                                      : QByteArrayLiteral("application/octet-stream");
+    const bool json = file.fileName().endsWith(QLatin1String(".json"));
+    r.contentType = json ? QByteArrayLiteral("application/json") : QByteArrayLiteral("application/octet-stream");
+    if (json && !m_originFrom.isEmpty())
+        r.body.replace(m_originFrom, m_originTo);
     return r;
 }

@@ -60,6 +60,9 @@ int main(int argc, char *argv[])
                     QStringLiteral("0")});
     args.addOption({QStringLiteral("fault"), QStringLiteral("Fault KIND:PATH (repeatable)."), QStringLiteral("spec")});
     args.addOption({QStringLiteral("faults"), QStringLiteral("JSON file of faults."), QStringLiteral("file")});
+    args.addOption({QStringLiteral("rewrite-origin"),
+                    QStringLiteral("Replace this origin (e.g. http://127.0.0.1:8070) in served JSON files by the server's own."),
+                    QStringLiteral("origin")});
     args.process(app);
 
     const EventLog log;
@@ -81,7 +84,7 @@ int main(int argc, char *argv[])
         return fail(error);
 
     ProcessSetup::quitOnTerminationSignals(&app);
-    const FileRoutes files(root);
+    FileRoutes files(root);
     HttpServer server;
     server.setFallback([&files](const HttpRequest &r) { return files.serve(r); });
     server.setResponseFilter([&faults](const HttpRequest &q, HttpResponse &r) { faults.apply(q, r); });
@@ -97,7 +100,10 @@ int main(int argc, char *argv[])
     if (!server.listen(address, quint16(port)))
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(server.errorString()));
 
-    const QString base = QStringLiteral("http://%1:%2/firmwareupdates/").arg(address.toString()).arg(server.serverPort());
+    const QString origin = QStringLiteral("http://%1:%2").arg(address.toString()).arg(server.serverPort());
+    if (args.isSet(QStringLiteral("rewrite-origin")))
+        files.rewriteOrigin(args.value(QStringLiteral("rewrite-origin")).toUtf8(), origin.toUtf8());
+    const QString base = origin + QStringLiteral("/firmwareupdates/");
     log.write(QStringLiteral("ready"), {{QStringLiteral("address"), address.toString()},
                                         {QStringLiteral("port"), server.serverPort()},
                                         {QStringLiteral("baseUrl"), base}});
