@@ -1,0 +1,9 @@
+# The TCP control client, the display web probes and the process file limit.
+vdfu_add_library(vdfu_discovery_control SOURCES
+    controlexchange.cpp controlexchange.h
+    controlprotocol.cpp controlprotocol.h
+    displayprobes.cpp displayprobes.h
+    openfilelimit.cpp openfilelimit.h
+    pdtcpreply.h
+    tcpclient.cpp tcpclient.h
+    LIBS vdfu_download)
