@@ -60,8 +60,6 @@ bool alternateAddressUnusable(const DISPLAY_LIST_ENTRY &row)
     return row.ipAddress2.isNull() || row.ip2CheckResult != 0;
 }
 
-}
-
 void matchRow(DISPLAY_LIST_ENTRY &row, const FirmwareReleaseDb &db, bool legacyEnabled, bool autoSelect)
 {
     row.matchStatus = MatchStatus::NotMatched;
@@ -86,6 +84,8 @@ void matchRow(DISPLAY_LIST_ENTRY &row, const FirmwareReleaseDb &db, bool legacyE
         || row.matchStatus == MatchStatus::UpToDate || row.matchStatus == MatchStatus::NewerViaLan;
     if (updatable && release.useIP2 != 0 && alternateAddressUnusable(row))
         row.commStatus = 2;
+}
+
 }
 
 void matchAllRows(DisplayList &rows, const FirmwareReleaseDb &db, bool legacyEnabled, bool autoSelect)

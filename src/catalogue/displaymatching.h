@@ -17,6 +17,3 @@
 //
 // The caller refreshes the view afterwards (every row may have changed).
 void matchAllRows(DisplayList &rows, const FirmwareReleaseDb &db, bool legacyEnabled, bool autoSelect);
-
-// The same for one row.
-void matchRow(DISPLAY_LIST_ENTRY &row, const FirmwareReleaseDb &db, bool legacyEnabled, bool autoSelect);

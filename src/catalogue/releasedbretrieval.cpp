@@ -14,8 +14,6 @@ ReleaseDbRetrieval::ReleaseDbRetrieval(const QString &firmwareFolder, const QUrl
 {
 }
 
-ReleaseDbRetrieval::~ReleaseDbRetrieval() = default;
-
 void ReleaseDbRetrieval::downloadJsonData()
 {
     dropDownloader();
@@ -41,7 +39,7 @@ void ReleaseDbRetrieval::jsonHandlerStatusChanged(int instance, int status)
     dropDownloader();
 
     emit statusMessage(choice.statusText, choice.statusTimeoutMs);
-    emit databaseReady(choice.database, choice.loaded, status);
+    emit databaseReady(choice.database, choice.loaded);
 }
 
 void ReleaseDbRetrieval::dropDownloader()

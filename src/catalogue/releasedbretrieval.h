@@ -21,7 +21,6 @@ public:
     // databaseUrl: the document on the firmware server; firmwareFolder: the
     // local firmware folder holding the local copy (empty: no local copy).
     ReleaseDbRetrieval(const QString &firmwareFolder, const QUrl &databaseUrl, QObject *parent = nullptr);
-    ~ReleaseDbRetrieval() override;
 
 public slots:
     // Starts the download; ends with statusMessage and databaseReady.
@@ -31,8 +30,7 @@ signals:
     // Text for the main window's status bar (timeoutMs 0: until replaced).
     void statusMessage(const QString &text, int timeoutMs);
     // The working database; loaded when it holds at least one record.
-    // downloadStatus is the downloader's final status (0 success).
-    void databaseReady(const FirmwareReleaseDb &database, bool loaded, int downloadStatus);
+    void databaseReady(const FirmwareReleaseDb &database, bool loaded);
 
 private slots:
     void jsonHandlerStatusChanged(int instance, int status);
