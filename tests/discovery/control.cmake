@@ -6,3 +6,7 @@ target_include_directories(vdfu_test_control PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 vdfu_add_test(tst_controlprotocol SOURCES tst_controlprotocol.cpp
     LIBS vdfu_discovery_control vdfu_test_control)
+vdfu_add_test(tst_controlexchange SOURCES tst_controlexchange.cpp
+    LIBS vdfu_discovery_control vdfu_test_control)
+vdfu_add_test(tst_controlreplyfuzz SOURCES tst_controlreplyfuzz.cpp
+    LIBS vdfu_discovery_control vdfu_test_control)
