@@ -10,3 +10,5 @@ vdfu_add_test(tst_controlexchange SOURCES tst_controlexchange.cpp
     LIBS vdfu_discovery_control vdfu_test_control)
 vdfu_add_test(tst_controlreplyfuzz SOURCES tst_controlreplyfuzz.cpp
     LIBS vdfu_discovery_control vdfu_test_control)
+vdfu_add_test(tst_displayprobes SOURCES tst_displayprobes.cpp
+    LIBS vdfu_discovery_control vdfu_test_tinyhttp)
