@@ -35,7 +35,11 @@ void ToolProcess::stop()
 bool ToolProcess::startProgram(const QString &programName, const QStringList &arguments, int timeoutMs)
 {
     m_error.clear();
-    m_process.start(QStringLiteral(VDFU_TOOLS_BIN_DIR "/") + programName, arguments);
+    const QString program = QStringLiteral(VDFU_TOOLS_BIN_DIR "/") + programName;
+    if (m_prefix.isEmpty())
+        m_process.start(program, arguments);
+    else
+        m_process.start(m_prefix.first(), m_prefix.mid(1) + QStringList{program} + arguments);
     if (!m_process.waitForStarted(timeoutMs)) {
         m_error = m_process.errorString();
         return false;

@@ -43,6 +43,11 @@ public:
     // Stops the program and waits for it to end (also done by the destructor).
     void stop();
 
+    // Runs the program through a prefix command, for example
+    // {"ip", "netns", "exec", "<namespace>"} to start it in a network
+    // namespace. The prefix must exec the program (so stopping reaches it).
+    void setCommandPrefix(const QStringList &prefix) { m_prefix = prefix; }
+
 signals:
     void ready();
     void eventReceived(const QJsonObject &event);
@@ -58,6 +63,7 @@ private:
     void readLines();
 
     QProcess m_process;
+    QStringList m_prefix;
     QByteArray m_partialLine;
     QList<QJsonObject> m_events;
     QJsonObject m_readyEvent;

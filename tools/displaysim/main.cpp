@@ -38,6 +38,22 @@ bool loadConfigs(const QCommandLineParser &args, QList<DisplayConfig> *configs, 
     return true;
 }
 
+bool applyBroadcast(const QCommandLineParser &args, QList<DisplayConfig> *configs, QString *error)
+{
+    if (!args.isSet(QStringLiteral("broadcast")))
+        return true;
+    const QHostAddress broadcast(args.value(QStringLiteral("broadcast")));
+    if (broadcast.protocol() != QAbstractSocket::IPv4Protocol) {
+        *error = QStringLiteral("--broadcast must be an IPv4 address");
+        return false;
+    }
+    for (DisplayConfig &c : *configs) {
+        if (c.broadcastAddress.isNull())
+            c.broadcastAddress = broadcast;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -52,6 +68,9 @@ int main(int argc, char *argv[])
     args.addOption({QStringLiteral("generate"), QStringLiteral("Generate <count> displays instead of reading a fleet file."), QStringLiteral("count")});
     args.addOption({QStringLiteral("first-address"), QStringLiteral("First address of generated displays."),
                     QStringLiteral("address"), QStringLiteral("127.0.1.1")});
+    args.addOption({QStringLiteral("broadcast"),
+                    QStringLiteral("Broadcast address every display also answers on (unless its entry names one)."),
+                    QStringLiteral("address")});
     args.addOption({QStringLiteral("dump-fleet"), QStringLiteral("Print the fleet as JSON lines and exit.")});
     args.process(app);
 
@@ -60,7 +79,8 @@ int main(int argc, char *argv[])
     QString error;
     if (args.isSet(QStringLiteral("fleet")) == args.isSet(QStringLiteral("generate"))) {
         error = QStringLiteral("give either --fleet FILE or --generate N");
-    } else if (loadConfigs(args, &configs, &error) && args.isSet(QStringLiteral("dump-fleet"))) {
+    } else if (loadConfigs(args, &configs, &error) && applyBroadcast(args, &configs, &error)
+               && args.isSet(QStringLiteral("dump-fleet"))) {
         for (const DisplayConfig &c : configs)
             log.write(QStringLiteral("display"), c.toJson());
         return 0;

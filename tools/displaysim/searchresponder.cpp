@@ -24,19 +24,28 @@ QString checkText(RequestCheck check)
 SearchResponder::SearchResponder(const DisplayConfig &config, const EventLog &log, QObject *parent)
     : QObject(parent), m_config(config), m_log(log)
 {
-    connect(&m_socket, &QUdpSocket::readyRead, this, &SearchResponder::readPending);
+    connect(&m_socket, &QUdpSocket::readyRead, this, [this]() { readPending(m_socket, false); });
+    connect(&m_broadcastSocket, &QUdpSocket::readyRead, this, [this]() { readPending(m_broadcastSocket, true); });
 }
 
 bool SearchResponder::bind(QString *error)
 {
     // Shared binding, so that an application socket on 0.0.0.0:5320 of the
-    // same machine can still bind.
-    if (m_socket.bind(m_config.address, kPort,
-                      QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint))
+    // same machine can still bind, and so that every display of a segment
+    // can hold the segment's broadcast address.
+    const auto mode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
+    QUdpSocket *failed = nullptr;
+    if (!m_socket.bind(m_config.address, kPort, mode))
+        failed = &m_socket;
+    else if (!m_config.broadcastAddress.isNull() && !m_broadcastSocket.bind(m_config.broadcastAddress, kPort, mode))
+        failed = &m_broadcastSocket;
+    if (!failed)
         return true;
     *error = QStringLiteral("UDP %1:%2: %3 (a socket on 0.0.0.0:%2 that was bound without address "
                             "sharing blocks every display address)")
-                 .arg(m_config.address.toString()).arg(kPort).arg(m_socket.errorString());
+                 .arg((failed == &m_socket ? m_config.address : m_config.broadcastAddress).toString())
+                 .arg(kPort)
+                 .arg(failed->errorString());
     return false;
 }
 
@@ -79,16 +88,17 @@ QByteArray SearchResponder::faultyReply(const Request &request) const
     return bytes;
 }
 
-void SearchResponder::readPending()
+void SearchResponder::readPending(QUdpSocket &socket, bool broadcast)
 {
-    while (m_socket.hasPendingDatagrams()) {
-        const QNetworkDatagram d = m_socket.receiveDatagram();
+    while (socket.hasPendingDatagrams()) {
+        const QNetworkDatagram d = socket.receiveDatagram();
         if (d.isValid())
-            handle(d.data(), d.senderAddress(), quint16(d.senderPort()));
+            handle(d.data(), d.senderAddress(), quint16(d.senderPort()), broadcast);
     }
 }
 
-void SearchResponder::handle(const QByteArray &datagram, const QHostAddress &sender, quint16 senderPort)
+void SearchResponder::handle(const QByteArray &datagram, const QHostAddress &sender, quint16 senderPort,
+                             bool broadcast)
 {
     Request request;
     const RequestCheck check = parseRequest(datagram, &request);
@@ -98,6 +108,7 @@ void SearchResponder::handle(const QByteArray &datagram, const QHostAddress &sen
         {QStringLiteral("port"), senderPort},
         {QStringLiteral("size"), int(datagram.size())},
         {QStringLiteral("check"), checkText(check)},
+        {QStringLiteral("broadcast"), broadcast},
     };
     if (check == RequestCheck::Ok) {
         event.insert(QStringLiteral("sequence"), request.sequence);

@@ -11,6 +11,8 @@ class EventLog;
 // The display's search service on UDP port 5320: answers each valid search
 // request with its 256-byte reply (or a faulty one, as configured) and
 // records the acknowledgement a client sends after a reply of type 2.
+// Requests sent to the display's broadcast address (when it has one) arrive
+// on a second socket; every reply leaves from the display's own address.
 class SearchResponder : public QObject
 {
     Q_OBJECT
@@ -26,13 +28,14 @@ public:
     static bool filterAccepts(const DisplayConfig &config, const SearchDatagram::Request &request);
 
 private:
-    void readPending();
-    void handle(const QByteArray &datagram, const QHostAddress &sender, quint16 senderPort);
+    void readPending(QUdpSocket &socket, bool broadcast);
+    void handle(const QByteArray &datagram, const QHostAddress &sender, quint16 senderPort, bool broadcast);
     QByteArray faultyReply(const SearchDatagram::Request &request) const;
 
     const DisplayConfig &m_config;
     const EventLog &m_log;
     QUdpSocket m_socket;
+    QUdpSocket m_broadcastSocket;
     SearchDatagram::Request m_awaitingAck;
     bool m_ackPending = false;
 };

@@ -215,6 +215,7 @@ bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QStrin
     }
     r.integer("powerState", &c.powerState, 0, 0xFFFF);
     r.integer("powerSaveMode", &c.powerSaveMode, 0, 2);
+    r.address("broadcastAddress", &c.broadcastAddress);
     r.address("address2", &c.address2);
     r.boolean("address2Answers", &c.address2Answers);
     c.address2Body = QByteArrayLiteral("<html><body>Update interface</body></html>");
@@ -244,7 +245,8 @@ bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QStrin
         *error = QStringLiteral("\"address\" is required");
         return false;
     }
-    if (c.address == QHostAddress(QStringLiteral("127.0.0.1"))) {
+    const QHostAddress application(QStringLiteral("127.0.0.1"));
+    if (c.address == application || (c.address2 == application && c.address2Answers)) {
         *error = QStringLiteral("127.0.0.1 is the application's own address; use 127.0.0.2 and up");
         return false;
     }
@@ -279,6 +281,8 @@ QJsonObject DisplayConfig::toJson() const
         {QStringLiteral("locked"), locked},
         {QStringLiteral("commands"), families},
     };
+    if (!broadcastAddress.isNull())
+        o.insert(QStringLiteral("broadcastAddress"), broadcastAddress.toString());
     if (!address2.isNull()) {
         o.insert(QStringLiteral("address2"), address2.toString());
         o.insert(QStringLiteral("address2Answers"), address2Answers);

@@ -62,6 +62,7 @@ struct DisplayConfig
     std::array<QByteArray, 4> fwVersions;
     int powerState = 1;      // 1 on; 4 off (the value the power-off command sets)
     int powerSaveMode = 2;   // 0 auto power save, 1 auto standby, 2 off
+    QHostAddress broadcastAddress; // also answers searches sent here (null: none)
     QHostAddress address2;   // null: no second address
     bool address2Answers = true;
     QByteArray address2Body;

@@ -49,7 +49,8 @@ QList<DisplayConfig> generateFleet(int count, const QHostAddress &firstAddress)
         c.powerState = i % 7 == 6 ? 4 : 1;
         c.powerSaveMode = i % 3;
         c.locked = i % 11 == 10;
-        c.webServer = true;
+        if (t.seriesCode >= 3 && t.seriesCode <= 6)
+            c.address2 = QHostAddress(address + 0x10000);
         fleet.append(c);
     }
     return fleet;
