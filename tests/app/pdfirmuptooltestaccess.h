@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/pdfirmuptool.h"
+#include "displaylist/displaylistmodel.h"
+
+// Reaches into the main window's state for tests: the list, counters and
+// flags that other subsystems change while the program runs.
+class PDFirmUpToolTestAccess
+{
+public:
+    explicit PDFirmUpToolTestAccess(PDFirmUpTool &window)
+        : w(window)
+    {
+    }
+
+    DisplayList &list() { return w.m_displayList; }
+    void appendRow(const DISPLAY_LIST_ENTRY &entry)
+    {
+        w.m_displayList.append(entry);
+        emit w.addRow(w.m_displayList.size());
+    }
+    // Empties the list the way a new search does.
+    void clearRows()
+    {
+        w.m_displayList.clear();
+        emit w.resetAll();
+    }
+    void updateUi() { w.update_ui(true); }
+
+    int &runningUpdates() { return w.m_runningUpdates; }
+    int &pendingTcpReplies() { return w.m_pendingTcpReplies; }
+    int &activeDownloads() { return w.m_activeDownloads; }
+    bool &searching() { return w.m_searching; }
+    bool &databaseLoaded() { return w.m_databaseLoaded; }
+    bool &databaseHasLegacyModels() { return w.m_databaseHasLegacyModels; }
+    bool &downloadForLanUpdate() { return w.m_downloadForLanUpdate; }
+    QList<QHostAddress> &targetAddresses() { return w.m_targetAddresses; }
+    int &multiUpdateLimit() { return w.m_multiUpdateLimit; }
+    bool &legacyEnabled() { return w.m_legacyEnabled; }
+    QString cacheFolder() const { return w.m_cacheFolder; }
+    displayListModel *model() const { return w.m_model; }
+
+private:
+    PDFirmUpTool &w;
+};
