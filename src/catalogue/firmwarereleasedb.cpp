@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -275,22 +276,16 @@ bool serialNumberMatches(const FirmwareRelease &release, const QString &serialNu
 
 QString powerLEDBlinkCodeToString(int code)
 {
-    switch (code) {
-    case 1:
-        return QCoreApplication::translate("powerLEDBlinkCodeToString", "Flashing <font color=\"green\">GREEN</font>");
-    case 2:
-        return QCoreApplication::translate(
-            "powerLEDBlinkCodeToString",
-            "Alternating <font color=\"red\">RED</font> / <font color=\"green\">GREEN</font>");
-    case 3:
-        return QCoreApplication::translate("powerLEDBlinkCodeToString", "Flashing <font color=\"red\">RED</font>");
-    case 4:
-        return QCoreApplication::translate("powerLEDBlinkCodeToString", "Flashing <font color=\"blue\">BLUE</font>");
-    case 5:
-        return QCoreApplication::translate("powerLEDBlinkCodeToString", "Flashing <font color=\"orange\">ORANGE</font>");
-    case 6:
-        return QCoreApplication::translate("powerLEDBlinkCodeToString", "Continuous <font color=\"blue\">Blue</font>");
-    default:
+    static const char *const texts[] = {
+        QT_TRANSLATE_NOOP("powerLEDBlinkCodeToString", "Flashing <font color=\"green\">GREEN</font>"),
+        QT_TRANSLATE_NOOP("powerLEDBlinkCodeToString",
+                          "Alternating <font color=\"red\">RED</font> / <font color=\"green\">GREEN</font>"),
+        QT_TRANSLATE_NOOP("powerLEDBlinkCodeToString", "Flashing <font color=\"red\">RED</font>"),
+        QT_TRANSLATE_NOOP("powerLEDBlinkCodeToString", "Flashing <font color=\"blue\">BLUE</font>"),
+        QT_TRANSLATE_NOOP("powerLEDBlinkCodeToString", "Flashing <font color=\"orange\">ORANGE</font>"),
+        QT_TRANSLATE_NOOP("powerLEDBlinkCodeToString", "Continuous <font color=\"blue\">Blue</font>"),
+    };
+    if (code < 1 || code > int(std::size(texts)))
         return QCoreApplication::translate("powerLEDBlinkCodeToString", "Unknown");
-    }
+    return QCoreApplication::translate("powerLEDBlinkCodeToString", texts[code - 1]);
 }
