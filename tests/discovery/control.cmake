@@ -12,3 +12,4 @@ vdfu_add_test(tst_controlreplyfuzz SOURCES tst_controlreplyfuzz.cpp
     LIBS vdfu_discovery_control vdfu_test_control)
 vdfu_add_test(tst_displayprobes SOURCES tst_displayprobes.cpp
     LIBS vdfu_discovery_control vdfu_test_tinyhttp)
+vdfu_add_test(tst_tcpclient SOURCES tst_tcpclient.cpp LIBS vdfu_discovery_control TIMEOUT 90)
