@@ -84,7 +84,7 @@ void tst_ControlReplyFuzz::drive(int flags, const QList<QByteArray> &reads)
         if (next.kind == ControlExchange::Step::Finished)
             return;
         if (next.kind == ControlExchange::Step::ProbeLock) {
-            exchange.lockProbeFinished(0, reads.value(read % reads.size()));
+            exchange.lockProbeFinished(0, reads.isEmpty() ? QByteArray() : reads.at(read % reads.size()));
             continue;
         }
         QVERIFY(next.kind == ControlExchange::Step::Send);
