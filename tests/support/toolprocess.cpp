@@ -17,6 +17,8 @@ ToolProcess::ToolProcess(QObject *parent) : QObject(parent)
 
 ToolProcess::~ToolProcess()
 {
+    // No events while the owner is being torn down: receivers may be gone.
+    blockSignals(true);
     stop();
 }
 

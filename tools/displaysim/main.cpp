@@ -58,6 +58,8 @@ bool applyBroadcast(const QCommandLineParser &args, QList<DisplayConfig> *config
 
 int main(int argc, char *argv[])
 {
+    ProcessSetup::exitWithParent();
+    ProcessSetup::enlargeOutputPipe();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vdfu-displaysim"));
 

@@ -47,6 +47,8 @@ bool readFaults(const QCommandLineParser &args, ServeFaults *faults, QString *er
 
 int main(int argc, char *argv[])
 {
+    ProcessSetup::exitWithParent();
+    ProcessSetup::enlargeOutputPipe();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vdfu-firmwareserver"));
 

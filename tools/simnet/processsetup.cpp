@@ -4,6 +4,8 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,6 +35,20 @@ long raiseOpenFileLimit()
         ::getrlimit(RLIMIT_NOFILE, &limit);
     }
     return long(limit.rlim_cur);
+}
+
+void exitWithParent()
+{
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) // the parent ended before the request took hold
+        ::raise(SIGTERM);
+}
+
+void enlargeOutputPipe()
+{
+    constexpr int kPipeBytes = 1024 * 1024;
+    ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, kPipeBytes);
 }
 
 void quitOnTerminationSignals(QCoreApplication *app)

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <array>
+
 namespace SearchDatagram {
 
 namespace {
@@ -9,8 +11,12 @@ namespace {
 const QByteArray kRequestMagic = QByteArrayLiteral("KRWJ");
 constexpr quint8 kRequestMarker = 0x14;
 
-template<typename T>
-void put(QByteArray &d, int offset, T value)
+// Datagrams are assembled in fixed-size local buffers.
+template<size_t N>
+using Buffer = std::array<char, N>;
+
+template<typename T, size_t N>
+void put(Buffer<N> &d, int offset, T value)
 {
     qToLittleEndian<T>(value, d.data() + offset);
 }
@@ -21,11 +27,12 @@ T get(const QByteArray &d, int offset)
     return qFromLittleEndian<T>(d.constData() + offset);
 }
 
-void putText(QByteArray &d, int offset, int room, const QByteArray &text)
+template<size_t N>
+void putText(Buffer<N> &d, int offset, int room, const QByteArray &text)
 {
     const int n = qMin(room, int(text.size()));
     for (int i = 0; i < n; ++i)
-        d[offset + i] = text.at(i);
+        d[size_t(offset + i)] = text.at(i);
 }
 
 } // namespace
@@ -55,7 +62,7 @@ RequestCheck parseRequest(const QByteArray &datagram, Request *out)
 
 QByteArray encodeRequest(const Request &request)
 {
-    QByteArray d(kRequestSize, '\0');
+    Buffer<kRequestSize> d{};
     putText(d, 0, 4, kRequestMagic);
     d[4] = char(kRequestMarker);
     put<quint16>(d, 8, request.sequence);
@@ -64,7 +71,7 @@ QByteArray encodeRequest(const Request &request)
     put<quint32>(d, 16, request.requestType);
     put<quint32>(d, 24, request.filterA);
     put<quint32>(d, 28, request.filterB);
-    return d;
+    return QByteArray(d.data(), int(d.size()));
 }
 
 bool isAcknowledgementOf(const QByteArray &datagram, const Request &request)
@@ -77,13 +84,13 @@ bool isAcknowledgementOf(const QByteArray &datagram, const Request &request)
 QByteArray encodeReply(const Reply &reply)
 {
     using namespace ReplyOffset;
-    QByteArray d(kReplySize, '\0');
+    Buffer<kReplySize> d{};
     putText(d, Magic, 4, reply.magic);
     put<quint16>(d, Sequence, reply.sequence);
     put<quint32>(d, ReplyType, reply.replyType);
     putText(d, Identity, Mac - Identity, reply.identity);
-    for (int i = 0; i < 6; ++i)
-        d[Mac + i] = char(reply.mac[size_t(i)]);
+    for (size_t i = 0; i < 6; ++i)
+        d[Mac + i] = char(reply.mac[i]);
     putText(d, ModelName, MatchFlagsA - ModelName, reply.modelName);
     put<quint32>(d, MatchFlagsA, reply.matchFlagsA);
     put<quint32>(d, MatchFlagsB, reply.matchFlagsB);
@@ -94,7 +101,7 @@ QByteArray encodeReply(const Reply &reply)
     for (int i = 0; i < 4; ++i)
         putText(d, fwOffsets[i], fwOffsets[i + 1] - fwOffsets[i], reply.fwVersions[size_t(i)]);
     putText(d, CurrentFirmware, kReplySize - CurrentFirmware, reply.currentFirmware);
-    return d;
+    return QByteArray(d.data(), int(d.size()));
 }
 
 } // namespace SearchDatagram
