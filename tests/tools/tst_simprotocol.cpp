@@ -74,6 +74,7 @@ private slots:
     void commandAnswers();
     void powerAndPowerSaveChangeState();
     void keyedUpdateParameters();
+    void unreadableWhileOff();
 
     void fleetFileErrors_data();
     void fleetFileErrors();
@@ -312,6 +313,23 @@ void tst_SimProtocol::powerAndPowerSaveChangeState()
     QCOMPARE(command("CA0B00"), QByteArray("CB0B0001"));
     QCOMPARE(command("CA0B0103"), QByteArray("CB0B0101"));
     QCOMPARE(s.powerSaveMode, 1);
+}
+
+void tst_SimProtocol::unreadableWhileOff()
+{
+    DisplayConfig c = sampleDisplay();
+    c.readableWhenOff = false;
+    c.powerState = 4;
+    DisplayState s = DisplayState::initial(c);
+    const auto command = [&](const QByteArray &m) {
+        return answerRequest(c, s, ControlFrame::Frame{'*', '0', 'A', m}).message;
+    };
+    QCOMPARE(command("C217"), QByteArray("BE"));
+    QCOMPARE(command("CA0200"), QByteArray("BE"));
+    QCOMPARE(command("01D6"), QByteArray("0200D60000040004"));
+    QCOMPARE(answerRequest(c, s, ControlFrame::Frame{'*', '0', 'C', "00D6"}).message, QByteArray("0000D600FFFF0004"));
+    QCOMPARE(command("C203D60001"), QByteArray("00C203D60001"));
+    QCOMPARE(command("C217"), QByteArray("C3174B352D353532"));
 }
 
 void tst_SimProtocol::keyedUpdateParameters()

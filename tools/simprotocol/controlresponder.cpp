@@ -37,6 +37,12 @@ QByteArray powerStatusReply(const DisplayState &state)
     return "0200D600" + hex4(4) + hex4(state.powerState);
 }
 
+bool isPowerRequest(char type, const QByteArray &m)
+{
+    return (type == ControlFrame::Type::Command && (m == "01D6" || m.startsWith("C203D6")))
+           || (type == ControlFrame::Type::Get && m == "00D6");
+}
+
 QByteArray answerCommand(const DisplayConfig &c, DisplayState &s, const QByteArray &m)
 {
     if (m == "C217")
@@ -148,6 +154,11 @@ ControlAnswer answerRequest(const DisplayConfig &config, DisplayState &state,
     using namespace ControlFrame;
     ControlAnswer a;
     a.type = replyTypeFor(request.type);
+    constexpr int kPowerOn = 1;
+    if (!config.readableWhenOff && state.powerState != kPowerOn && !isPowerRequest(request.type, request.message)) {
+        a.message = kUnknown;
+        return a;
+    }
     switch (request.type) {
     case Type::Command: a.message = answerCommand(config, state, request.message); break;
     case Type::Get: a.message = answerGet(config, state, request.message); break;

@@ -29,8 +29,9 @@ struct ControlAnswer
 
 // How a display answers each command, get and set request of the control
 // protocol. Pure logic over the display's configuration and state, so it can
-// be tested without sockets. Unknown commands, and commands of a family the
-// display does not know, are answered "BE".
+// be tested without sockets. Unknown commands, commands of a family the
+// display does not know, and (for a display not readable when off) every
+// command but the power ones while it is off, are answered "BE".
 ControlAnswer answerRequest(const DisplayConfig &config, DisplayState &state,
                             const ControlFrame::Frame &request);
 

@@ -221,6 +221,7 @@ bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QStrin
     c.address2Body = QByteArrayLiteral("<html><body>Update interface</body></html>");
     r.text("address2Body", &c.address2Body);
     r.boolean("locked", &c.locked);
+    r.boolean("readableWhenOff", &c.readableWhenOff);
     r.boolean("webServer", &c.webServer);
     const QJsonValue families = json.value(QStringLiteral("commands"));
     if (!families.isUndefined()) {

@@ -67,6 +67,7 @@ struct DisplayConfig
     bool address2Answers = true;
     QByteArray address2Body;
     bool locked = false;
+    bool readableWhenOff = true; // false: only power commands work while off
     bool webServer = true;
     int commandFamilies = CommandFamily::All;
     int uploadToken = 0x2A3B;
