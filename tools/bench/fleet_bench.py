@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Measures the display simulator at scale: starts N generated displays,
 reports the time until the ready line, the CPU share while idle, the
-resident memory, and the time for one search request to every display.
+resident memory, the time for one search request to every display, and
+the time to read the model name of every display over TCP, one after the
+other.
 
     tools/bench/fleet_bench.py BUILD_DIR [--count 1000] [--idle-seconds 10]
 
@@ -96,6 +98,15 @@ def main():
         pass
     search_seconds = time.monotonic() - t
 
+    model_frame = bytes.fromhex("01302A304130360243323137031B0D")
+    t = time.monotonic()
+    tcp_answers = 0
+    for a in addresses(args.first, args.count):
+        with socket.create_connection((a, 7142), timeout=2) as c:
+            c.sendall(model_frame)
+            tcp_answers += c.recv(256).startswith(b"\x01")
+    tcp_seconds = time.monotonic() - t
+
     result = {
         "displays": ready["displays"],
         "startSeconds": round(start_seconds, 2),
@@ -103,10 +114,12 @@ def main():
         "rssMiB": round(rss_kib(sim.pid) / 1024, 1),
         "searchReplies": replies,
         "searchSeconds": round(search_seconds, 2),
+        "tcpAnswers": tcp_answers,
+        "tcpSeconds": round(tcp_seconds, 2),
     }
     cpu_before = cpu_seconds(sim.pid)
     time.sleep(1)
-    result["cpuPercentAfterSearch"] = round((cpu_seconds(sim.pid) - cpu_before) * 100, 2)
+    result["cpuPercentSecondAfterLoad"] = round((cpu_seconds(sim.pid) - cpu_before) * 100, 2)
     sim.terminate()
     sim.wait(10)
     result["exitCode"] = sim.returncode
