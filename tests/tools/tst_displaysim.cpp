@@ -13,6 +13,8 @@
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QProcess>
+#include <QJsonDocument>
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <QtTest>
@@ -66,7 +68,7 @@ QJsonObject faults(const QJsonObject &f)
 enum Host {
     Plain = 2, Acknowledging = 3, Silent = 4, WrongSize = 5, WrongMagic = 6, Stale = 7,
     Refusing = 8, Faulty = 9, Locked = 10, HttpError = 11, HttpMute = 12, NoSecond = 13, Legacy = 14,
-    Second = 102,
+    EmptySecond = 15, Second = 102,
 };
 
 class ControlConnection
@@ -139,6 +141,7 @@ private slots:
     void webPages();
     void webServerWithoutAnswer();
     void rejectsApplicationAddress();
+    void generatedFleetWithBroadcast();
     void stopsCleanlyOnTerminate();
 
 private:
@@ -165,6 +168,7 @@ void tst_DisplaySim::initTestCase()
         display(HttpMute, faults({{QStringLiteral("httpNoAnswer"), true}})),
         display(NoSecond, {{QStringLiteral("address2"), addr(103)}, {QStringLiteral("address2Answers"), false}}),
         display(Legacy, {{QStringLiteral("commands"), QJsonArray{QStringLiteral("legacyFirmware"), QStringLiteral("asset")}}}),
+        display(EmptySecond, {{QStringLiteral("address2"), addr(115)}, {QStringLiteral("address2Body"), QString()}}),
     };
     QVERIFY2(m_sim.start(fleet), qPrintable(m_sim.errorString()));
     QCOMPARE(m_sim.displayCount(), fleet.size());
@@ -428,15 +432,17 @@ void tst_DisplaySim::webPages_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("logon");
     QTest::addColumn<int>("error");
-    QTest::newRow("unlocked") << QStringLiteral("http://%1/index.html").arg(addr(Plain)) << 200 << false << 0;
-    QTest::newRow("locked") << QStringLiteral("http://%1/index.html").arg(addr(Locked)) << 200 << true << 0;
-    QTest::newRow("second address") << QStringLiteral("http://%1").arg(addr(Second)) << 200 << false << 0;
+    QTest::addColumn<bool>("emptyBody");
+    QTest::newRow("unlocked") << QStringLiteral("http://%1/index.html").arg(addr(Plain)) << 200 << false << 0 << false;
+    QTest::newRow("locked") << QStringLiteral("http://%1/index.html").arg(addr(Locked)) << 200 << true << 0 << false;
+    QTest::newRow("second address") << QStringLiteral("http://%1").arg(addr(Second)) << 200 << false << 0 << false;
+    QTest::newRow("second address, empty body") << QStringLiteral("http://%1").arg(addr(115)) << 200 << false << 0 << true;
     QTest::newRow("unknown page") << QStringLiteral("http://%1/nothing").arg(addr(Plain)) << 404 << false
-                                  << int(QNetworkReply::ContentNotFoundError);
+                                  << int(QNetworkReply::ContentNotFoundError) << false;
     QTest::newRow("error status") << QStringLiteral("http://%1/index.html").arg(addr(HttpError)) << 503 << false
-                                  << int(QNetworkReply::ServiceUnavailableError);
+                                  << int(QNetworkReply::ServiceUnavailableError) << false;
     QTest::newRow("second address not answering") << QStringLiteral("http://%1").arg(addr(103)) << 0 << false
-                                                  << int(QNetworkReply::ConnectionRefusedError);
+                                                  << int(QNetworkReply::ConnectionRefusedError) << true;
 }
 
 void tst_DisplaySim::webPages()
@@ -445,14 +451,14 @@ void tst_DisplaySim::webPages()
     QFETCH(int, status);
     QFETCH(bool, logon);
     QFETCH(int, error);
+    QFETCH(bool, emptyBody);
     int gotStatus = 0;
     QNetworkReply::NetworkError gotError;
     const QByteArray body = httpGet(url, &gotStatus, &gotError);
     QCOMPARE(gotStatus, status);
     QCOMPARE(int(gotError), error);
     QCOMPARE(body.contains("/Logon/"), logon);
-    if (status == 200)
-        QVERIFY(!body.isEmpty());
+    QCOMPARE(body.isEmpty(), emptyBody);
 }
 
 void tst_DisplaySim::webServerWithoutAnswer()
@@ -471,6 +477,30 @@ void tst_DisplaySim::rejectsApplicationAddress()
     SimulatorProcess sim;
     QVERIFY(!sim.start(QJsonArray{QJsonObject{{QStringLiteral("address"), QStringLiteral("127.0.0.1")}}}));
     QVERIFY2(sim.errorString().contains(QLatin1String("127.0.0.1")), qPrintable(sim.errorString()));
+}
+
+void tst_DisplaySim::generatedFleetWithBroadcast()
+{
+    QProcess p;
+    p.start(QStringLiteral(VDFU_TOOLS_BIN_DIR "/vdfu-displaysim"),
+            {QStringLiteral("--generate"), QStringLiteral("4"), QStringLiteral("--first-address"), QStringLiteral("127.0.1.254"),
+             QStringLiteral("--broadcast"), QStringLiteral("10.1.2.255"), QStringLiteral("--dump-fleet")});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 0);
+    const QList<QByteArray> lines = p.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QStringList addresses;
+    for (const QByteArray &line : lines) {
+        const QJsonObject d = QJsonDocument::fromJson(line).object();
+        QCOMPARE(d.value(QStringLiteral("event")).toString(), QStringLiteral("display"));
+        QCOMPARE(d.value(QStringLiteral("broadcastAddress")).toString(), QStringLiteral("10.1.2.255"));
+        addresses << d.value(QStringLiteral("address")).toString();
+    }
+    QCOMPARE(addresses, (QStringList{QStringLiteral("127.0.1.254"), QStringLiteral("127.0.2.1"),
+                                     QStringLiteral("127.0.2.2"), QStringLiteral("127.0.2.3")}));
+    // The first generated model reports a second address one up in byte 2.
+    QCOMPARE(QJsonDocument::fromJson(lines.first()).object().value(QStringLiteral("address2")).toString(),
+             QStringLiteral("127.1.1.254"));
 }
 
 void tst_DisplaySim::stopsCleanlyOnTerminate()
