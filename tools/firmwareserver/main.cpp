@@ -28,9 +28,9 @@ QString deliveryName(HttpResponse::Delivery d)
 
 bool readFaults(const QCommandLineParser &args, ServeFaults *faults, QString *error)
 {
-    const QStringList specs = args.values(QStringLiteral("fault"));
-    for (const QString &spec : specs) {
-        if (!faults->add(spec, error))
+    const QStringList entries = args.values(QStringLiteral("fault"));
+    for (const QString &entry : entries) {
+        if (!faults->add(entry, error))
             return false;
     }
     if (!args.isSet(QStringLiteral("faults")))
@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
                     QStringLiteral("127.0.0.1")});
     args.addOption({QStringLiteral("port"), QStringLiteral("Port; 0 picks a free one."), QStringLiteral("port"),
                     QStringLiteral("0")});
-    args.addOption({QStringLiteral("fault"), QStringLiteral("Fault KIND:PATH (repeatable)."), QStringLiteral("spec")});
+    args.addOption({QStringLiteral("fault"), QStringLiteral("Fault KIND:PATH (repeatable)."), QStringLiteral("kind:path")});
     args.addOption({QStringLiteral("faults"), QStringLiteral("JSON file of faults."), QStringLiteral("file")});
     args.addOption({QStringLiteral("rewrite-origin"),
                     QStringLiteral("Replace this origin (e.g. http://127.0.0.1:8070) in served JSON files by the server's own."),

@@ -33,10 +33,10 @@ bool ServeFaults::add(const QString &kind, const QString &path, QString *error)
     return true;
 }
 
-bool ServeFaults::add(const QString &spec, QString *error)
+bool ServeFaults::add(const QString &kindAndPath, QString *error)
 {
-    const int colon = spec.indexOf(QLatin1Char(':'));
-    return add(spec.left(colon), colon < 0 ? QString() : spec.mid(colon + 1), error);
+    const int colon = kindAndPath.indexOf(QLatin1Char(':'));
+    return add(kindAndPath.left(colon), colon < 0 ? QString() : kindAndPath.mid(colon + 1), error);
 }
 
 bool ServeFaults::addFromJson(const QByteArray &json, QString *error)

@@ -16,8 +16,8 @@ class ServeFaults
 public:
     enum Kind { NotFound, ServerError, StallHeaders, StallBody, Drop, Corrupt };
 
-    // Adds one KIND:PATH specification; false with a reason when malformed.
-    bool add(const QString &spec, QString *error);
+    // Adds one KIND:PATH fault; false with a reason when malformed.
+    bool add(const QString &kindAndPath, QString *error);
     bool addFromJson(const QByteArray &json, QString *error);
 
     // Applies the fault configured for the request's path, if any.
