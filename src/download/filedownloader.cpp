@@ -14,7 +14,9 @@ namespace {
 
 int clampToInt(qint64 value)
 {
-    return int(qBound<qint64>(std::numeric_limits<int>::min(), value, std::numeric_limits<int>::max()));
+    const qint64 lowest = std::numeric_limits<int>::min();
+    const qint64 highest = std::numeric_limits<int>::max();
+    return int(qBound(lowest, value, highest));
 }
 
 }
