@@ -1,3 +1,4 @@
+#include "discovery/openfilelimit.h"
 #include "discovery/tcpclient.h"
 
 #include "simulatorprocess.h"
@@ -11,6 +12,7 @@
 #ifdef Q_OS_LINUX
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -81,6 +83,9 @@ private slots:
     void powerSaveChange_data();
     void powerSaveChange();
     void updateParameters();
+#ifdef Q_OS_LINUX
+    void openFileLimitRaisedToHardLimit();
+#endif
 
 private:
     // Runs one exchange and checks that it reported exactly once.
@@ -349,6 +354,23 @@ void tst_TcpClient::updateParameters()
     QCOMPARE(progress.getParamValue, 25);
     QCOMPARE(progress.setParamValue, 0);
 }
+
+#ifdef Q_OS_LINUX
+void tst_TcpClient::openFileLimitRaisedToHardLimit()
+{
+    rlimit limit{};
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    rlimit lowered = limit;
+    lowered.rlim_cur = qMin<rlim_t>(limit.rlim_max, 256);
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    const long raised = raiseOpenFileLimit();
+    rlimit now{};
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &now), 0);
+    QCOMPARE(now.rlim_cur, limit.rlim_max);
+    if (limit.rlim_max != RLIM_INFINITY)
+        QCOMPARE(raised, long(limit.rlim_max));
+}
+#endif
 
 QTEST_GUILESS_MAIN(tst_TcpClient)
 #include "tst_tcpclient.moc"

@@ -66,6 +66,7 @@ private slots:
     void unwritableTarget();
     void undeletableTarget();
     void replyTimerLimitsOnlyTheFirstWait();
+    void replyTimerDoesNotLimitALongTransfer();
     void cancelMidBodyLeavesNoFile();
     void destructionMidBodyLeavesNoFile();
     void restartAfterFinish();
@@ -269,11 +270,23 @@ void tst_FileDownloader::replyTimerLimitsOnlyTheFirstWait()
     QCOMPARE(finalStatus(downloadStatus), 10003);
 }
 
+void tst_FileDownloader::replyTimerDoesNotLimitALongTransfer()
+{
+    // About 2.4 s of body against a 0.8 s reply timer: once data flows the timer is off.
+    const QByteArray body = patternBody(1000000);
+    m_server->setRoute("/index.html", {body, 200, Behaviour::Trickle, 8192});
+    FileDownloader probe(15, true, m_server->url(QStringLiteral("/index.html")), QString(), md5Of(body));
+    probe.setReplyTimeout(800);
+    QSignalSpy status(&probe, &FileDownloader::statusChanged);
+    probe.start();
+    QCOMPARE(finalStatus(status), 0);
+    QCOMPARE(probe.data(), body);
+}
+
 void tst_FileDownloader::cancelMidBodyLeavesNoFile()
 {
     m_server->setRoute("/fw.zip", {patternBody(1000000), 200, Behaviour::Trickle, 16384});
     FileDownloader downloader(10, true, m_server->url(QStringLiteral("/fw.zip")), target(), QByteArray());
-    downloader.setReplyTimeout(60000);
     QSignalSpy status(&downloader, &FileDownloader::statusChanged);
     QSignalSpy progress(&downloader, &FileDownloader::progressChanged);
     downloader.start();
