@@ -32,8 +32,11 @@ DisplaySearchUDP::DisplaySearchUDP(const DisplaySearchOptions &options, QObject 
     // A failed bind is not fatal: the first search then sends from a port
     // the system picks, like every later search does.
     m_socket->bind(m_options.bindAddress, m_options.localPort);
-    connect(m_socket, &QUdpSocket::readyRead, this, &DisplaySearchUDP::UdpReadyRead,
-            Qt::QueuedConnection);
+    // A direct connection: the socket stops announcing datagrams while an
+    // announcement is unanswered, and a queued call that finds the datagrams
+    // already read leaves it in that state, so replies would pile up until
+    // the next tick and overflow the receive buffer.
+    connect(m_socket, &QUdpSocket::readyRead, this, &DisplaySearchUDP::UdpReadyRead);
 
     m_tickTimer.setTimerType(Qt::PreciseTimer);
     m_tickTimer.setInterval(m_options.tickIntervalMs);
@@ -164,7 +167,7 @@ void DisplaySearchUDP::UdpSearchTimeoutTimerHandle()
 
 void DisplaySearchUDP::UdpReadyRead()
 {
-    // Queued calls may arrive after the socket was closed at the search's end.
+    // A slot of device_results or finished may have closed the socket.
     while (m_socket->state() == QAbstractSocket::BoundState && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
         const QHostAddress sender = UdpSearch::plainIPv4(datagram.senderAddress());

@@ -126,6 +126,7 @@ private slots:
     void simulatorTargetedSearchFindsEveryDisplayOnce();
     void simulatorRepeatGoesOnlyToSilentDisplaysAtThirdSecond();
     void simulatorDuplicateTargetLastsTheFullSearch();
+    void simulatorBurstOfRepliesIsReadAsItArrives();
 };
 
 void tst_DisplaySearchUDP::startResults()
@@ -451,6 +452,36 @@ void tst_DisplaySearchUDP::simulatorDuplicateTargetLastsTheFullSearch()
     // Listed twice, asked twice; answered, so not asked again.
     QCOMPARE(requestsTo(sim, displayAddress(40)), 2);
     QCOMPARE(requestsTo(sim, displayAddress(41)), 1);
+}
+
+void tst_DisplaySearchUDP::simulatorBurstOfRepliesIsReadAsItArrives()
+{
+    // Replies must be read as they arrive, not left to the next tick: a tick
+    // far in the future means every reply is read on announcement, or the
+    // search cannot end early in time.
+    constexpr int kDisplays = 300;
+    QJsonArray fleet;
+    QList<QHostAddress> targets;
+    for (int i = 0; i < kDisplays; ++i) {
+        const QHostAddress address(QStringLiteral("127.0.%1.%2").arg(54 + i / 200).arg(1 + i % 200));
+        fleet.append(QJsonObject{{QStringLiteral("address"), address.toString()},
+                                 {QStringLiteral("modelName"), QStringLiteral("BURST")}});
+        targets.append(address);
+    }
+    SimulatorProcess sim;
+    QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
+
+    DisplaySearchOptions options;
+    options.localPort = 0;
+    options.tickIntervalMs = 60000;
+    DisplaySearchUDP search(options);
+    search.SetFilterMode(UdpSearch::FilterMatchFlagsB);
+    QCOMPARE(search.SetTargetAddressList(targets), 0);
+    QSignalSpy results(&search, &DisplaySearchUDP::device_results);
+    QSignalSpy finished(&search, &DisplaySearchUDP::finished);
+    QCOMPARE(search.StartSearch(DisplaySearchUDP::SearchTargeted), 0);
+    QVERIFY2(finished.wait(10000), qPrintable(QString::number(results.count())));
+    QCOMPARE(results.count(), kDisplays);
 }
 
 QTEST_GUILESS_MAIN(tst_DisplaySearchUDP)
