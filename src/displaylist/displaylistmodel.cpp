@@ -65,6 +65,7 @@ void displayListModel::setDisplayList(DisplayList *list)
 {
     beginResetModel();
     m_list = list;
+    m_rowCount = list ? list->size() : 0;
     endResetModel();
 }
 
@@ -74,9 +75,14 @@ void displayListModel::setLegacyEnabled(bool enabled)
     rowChanged(-1);
 }
 
+bool displayListModel::hasRow(const QModelIndex &index) const
+{
+    return m_list && index.isValid() && index.row() < m_rowCount && index.row() < m_list->size();
+}
+
 int displayListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() || !m_list ? 0 : m_list->size();
+    return parent.isValid() || !m_list ? 0 : m_rowCount;
 }
 
 int displayListModel::columnCount(const QModelIndex &parent) const
@@ -354,7 +360,7 @@ QVariant displayListModel::decoration(const DISPLAY_LIST_ENTRY &e, int column) c
 
 QVariant displayListModel::data(const QModelIndex &index, int role) const
 {
-    if (!m_list || !index.isValid() || index.row() >= m_list->size() || index.column() >= ColumnCount)
+    if (!hasRow(index) || index.column() >= ColumnCount)
         return QVariant();
     const DISPLAY_LIST_ENTRY &e = m_list->at(index.row());
     const int column = index.column();
@@ -390,7 +396,7 @@ QVariant displayListModel::data(const QModelIndex &index, int role) const
 
 bool displayListModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!m_list || !index.isValid() || index.row() >= m_list->size() || role != Qt::CheckStateRole)
+    if (!hasRow(index) || role != Qt::CheckStateRole)
         return false;
     (*m_list)[index.row()].selectedForUpdate = value.toInt() == Qt::Checked;
     emit need_update_ui();
@@ -432,14 +438,19 @@ QVariant displayListModel::headerData(int section, Qt::Orientation orientation, 
 
 bool displayListModel::insertRows(int row, int count, const QModelIndex &parent)
 {
+    // The main window appends to the list before announcing the row, so the
+    // announced count, not the list's size, is what views have been told.
+    if (parent.isValid() || count < 1 || row < 0 || row > m_rowCount)
+        return false;
     beginInsertRows(parent, row, row + count - 1);
+    m_rowCount += count;
     endInsertRows();
     return true;
 }
 
 Qt::ItemFlags displayListModel::flags(const QModelIndex &index) const
 {
-    if (!m_list || !index.isValid() || index.row() >= m_list->size())
+    if (!hasRow(index))
         return Qt::NoItemFlags;
     if (index.column() != ActionColumn)
         return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
@@ -454,11 +465,11 @@ Qt::ItemFlags displayListModel::flags(const QModelIndex &index) const
 
 void displayListModel::rowChanged(int row)
 {
-    if (!m_list || m_list->isEmpty())
+    if (!m_list || m_rowCount == 0)
         return;
     if (row < 0) {
-        emit dataChanged(index(0, 0), index(m_list->size() - 1, ColumnCount - 1));
-    } else if (row < m_list->size()) {
+        emit dataChanged(index(0, 0), index(m_rowCount - 1, ColumnCount - 1));
+    } else if (row < m_rowCount) {
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
     }
 }
@@ -471,5 +482,6 @@ void displayListModel::addRow(int row)
 void displayListModel::resetAll()
 {
     beginResetModel();
+    m_rowCount = m_list ? m_list->size() : 0;
     endResetModel();
 }

@@ -57,6 +57,7 @@ public slots:
     void resetAll();
 
 private:
+    bool hasRow(const QModelIndex &index) const;
     bool offersCheckBox(const DISPLAY_LIST_ENTRY &entry) const;
     QVariant actionText(const DISPLAY_LIST_ENTRY &entry) const;
     QVariant powerStateText(const DISPLAY_LIST_ENTRY &entry) const;
@@ -66,4 +67,6 @@ private:
 
     DisplayList *m_list = nullptr;
     bool m_legacyEnabled = false;
+    // Rows announced to views: the list grows before its rows are announced.
+    int m_rowCount = 0;
 };
