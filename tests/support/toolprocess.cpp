@@ -39,9 +39,9 @@ bool ToolProcess::startProgram(const QString &programName, const QStringList &ar
     m_error.clear();
     const QString program = QStringLiteral(VDFU_TOOLS_BIN_DIR "/") + programName;
     if (m_prefix.isEmpty())
-        m_process.start(program, arguments);
+        m_process.start(program, arguments + m_extraArguments);
     else
-        m_process.start(m_prefix.first(), m_prefix.mid(1) + QStringList{program} + arguments);
+        m_process.start(m_prefix.first(), m_prefix.mid(1) + QStringList{program} + arguments + m_extraArguments);
     if (!m_process.waitForStarted(timeoutMs)) {
         m_error = m_process.errorString();
         return false;

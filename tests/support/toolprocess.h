@@ -47,6 +47,9 @@ public:
     // {"ip", "netns", "exec", "<namespace>"} to start it in a network
     // namespace. The prefix must exec the program (so stopping reaches it).
     void setCommandPrefix(const QStringList &prefix) { m_prefix = prefix; }
+    // Further command-line options for the next start (for example
+    // {"--search-port", "15320"} or {"--broadcast", "10.0.0.255"}).
+    void setExtraArguments(const QStringList &arguments) { m_extraArguments = arguments; }
 
 signals:
     void ready();
@@ -64,6 +67,7 @@ private:
 
     QProcess m_process;
     QStringList m_prefix;
+    QStringList m_extraArguments;
     QByteArray m_partialLine;
     QList<QJsonObject> m_events;
     QJsonObject m_readyEvent;

@@ -142,6 +142,7 @@ private slots:
     void webPages_data();
     void webPages();
     void webServerWithoutAnswer();
+    void servicesOnOtherPorts();
     void rejectsApplicationAddress();
     void generatedFleetWithBroadcast();
     void stopsCleanlyOnTerminate();
@@ -476,6 +477,32 @@ void tst_DisplaySim::webServerWithoutAnswer()
     QCOMPARE(error, QNetworkReply::OperationCanceledError);
     QVERIFY(m_sim.waitForEvent(QStringLiteral("httpRequest"),
                                {{QStringLiteral("display"), addr(HttpMute)}, {QStringLiteral("delivery"), QStringLiteral("noAnswer")}}));
+}
+
+void tst_DisplaySim::servicesOnOtherPorts()
+{
+    SimulatorProcess sim;
+    sim.setExtraArguments({QStringLiteral("--search-port"), QStringLiteral("15320"), QStringLiteral("--control-port"),
+                           QStringLiteral("17142"), QStringLiteral("--http-port"), QStringLiteral("18080")});
+    QVERIFY2(sim.start(QJsonArray{display(160)}), qPrintable(sim.errorString()));
+    QCOMPARE(sim.readyEvent().value(QStringLiteral("searchPort")).toInt(), 15320);
+
+    QUdpSocket client;
+    QVERIFY(client.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    client.writeDatagram(searchRequest(5), QHostAddress(addr(160)), 15320);
+    QVERIFY(client.waitForReadyRead(5000));
+    QCOMPARE(client.receiveDatagram().senderPort(), 15320);
+
+    QTcpSocket control;
+    control.connectToHost(addr(160), 17142);
+    QVERIFY(control.waitForConnected(5000));
+    control.write(ControlFrame::encodeRequest('A', "C217"));
+    QVERIFY(sim.waitForEvent(QStringLiteral("tcpCommand"), {{QStringLiteral("display"), addr(160)}}));
+
+    int status = 0;
+    QNetworkReply::NetworkError error;
+    httpGet(QStringLiteral("http://%1:18080/index.html").arg(addr(160)), &status, &error);
+    QCOMPARE(status, 200);
 }
 
 void tst_DisplaySim::rejectsApplicationAddress()

@@ -55,11 +55,11 @@ ControlServer::ControlServer(const DisplayConfig &config, DisplayState &state, c
     connect(&m_server, &QTcpServer::newConnection, this, &ControlServer::accept);
 }
 
-bool ControlServer::listen(QString *error)
+bool ControlServer::listen(quint16 port, QString *error)
 {
-    if (m_server.listen(m_config.address, ControlFrame::kPort))
+    if (m_server.listen(m_config.address, port))
         return true;
-    *error = QStringLiteral("TCP %1:%2: %3").arg(m_config.address.toString()).arg(ControlFrame::kPort).arg(m_server.errorString());
+    *error = QStringLiteral("TCP %1:%2: %3").arg(m_config.address.toString()).arg(port).arg(m_server.errorString());
     return false;
 }
 

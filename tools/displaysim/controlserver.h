@@ -19,7 +19,7 @@ public:
     ControlServer(const DisplayConfig &config, DisplayState &state, const EventLog &log,
                   QObject *parent = nullptr);
 
-    bool listen(QString *error);
+    bool listen(quint16 port, QString *error);
 
 private:
     void accept();

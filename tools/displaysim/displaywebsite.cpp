@@ -62,16 +62,16 @@ void DisplayWebsite::addMainRoutes()
     m_main.addRoute("GET", "/index.html", page);
 }
 
-bool DisplayWebsite::listen(QString *error)
+bool DisplayWebsite::listen(quint16 port, QString *error)
 {
-    if (m_config.webServer && !m_main.listen(m_config.address, kPort)) {
-        *error = QStringLiteral("HTTP %1:%2: %3").arg(m_config.address.toString()).arg(kPort).arg(m_main.errorString());
+    if (m_config.webServer && !m_main.listen(m_config.address, port)) {
+        *error = QStringLiteral("HTTP %1:%2: %3").arg(m_config.address.toString()).arg(port).arg(m_main.errorString());
         return false;
     }
     const bool second = !m_config.address2.isNull() && m_config.address2.toIPv4Address() != 0
                         && m_config.address2Answers;
-    if (second && !m_second.listen(m_config.address2, kPort)) {
-        *error = QStringLiteral("HTTP %1:%2: %3").arg(m_config.address2.toString()).arg(kPort).arg(m_second.errorString());
+    if (second && !m_second.listen(m_config.address2, port)) {
+        *error = QStringLiteral("HTTP %1:%2: %3").arg(m_config.address2.toString()).arg(port).arg(m_second.errorString());
         return false;
     }
     return true;

@@ -15,11 +15,9 @@ class DisplayWebsite : public QObject
     Q_OBJECT
 
 public:
-    static constexpr quint16 kPort = 80;
-
     DisplayWebsite(const DisplayConfig &config, const EventLog &log, QObject *parent = nullptr);
 
-    bool listen(QString *error);
+    bool listen(quint16 port, QString *error);
 
     static QByteArray startPage(const DisplayConfig &config);
 

@@ -12,7 +12,7 @@ public:
     explicit Fleet(const EventLog &log) : m_log(log) {}
 
     // Creates and starts every display; stops at the first that cannot bind.
-    bool start(const QList<DisplayConfig> &configs, QString *error);
+    bool start(const QList<DisplayConfig> &configs, const ServicePorts &ports, QString *error);
     int size() const { return int(m_displays.size()); }
 
 private:

@@ -38,6 +38,20 @@ bool loadConfigs(const QCommandLineParser &args, QList<DisplayConfig> *configs, 
     return true;
 }
 
+bool readPort(const QCommandLineParser &args, const QString &name, quint16 *port, QString *error)
+{
+    if (!args.isSet(name))
+        return true;
+    bool ok = false;
+    const uint value = args.value(name).toUInt(&ok);
+    if (!ok || value == 0 || value > 65535) {
+        *error = QStringLiteral("--%1 must be a port number from 1 to 65535").arg(name);
+        return false;
+    }
+    *port = quint16(value);
+    return true;
+}
+
 bool applyBroadcast(const QCommandLineParser &args, QList<DisplayConfig> *configs, QString *error)
 {
     if (!args.isSet(QStringLiteral("broadcast")))
@@ -52,6 +66,20 @@ bool applyBroadcast(const QCommandLineParser &args, QList<DisplayConfig> *config
             c.broadcastAddress = broadcast;
     }
     return true;
+}
+
+bool readArguments(const QCommandLineParser &args, QList<DisplayConfig> *configs, ServicePorts *ports,
+                   QString *error)
+{
+    if (args.isSet(QStringLiteral("fleet")) == args.isSet(QStringLiteral("generate"))) {
+        *error = QStringLiteral("give either --fleet FILE or --generate N");
+        return false;
+    }
+    return readPort(args, QStringLiteral("search-port"), &ports->search, error)
+           && readPort(args, QStringLiteral("control-port"), &ports->control, error)
+           && readPort(args, QStringLiteral("http-port"), &ports->http, error)
+           && loadConfigs(args, configs, error)
+           && applyBroadcast(args, configs, error);
 }
 
 } // namespace
@@ -73,33 +101,37 @@ int main(int argc, char *argv[])
     args.addOption({QStringLiteral("broadcast"),
                     QStringLiteral("Broadcast address every display also answers on (unless its entry names one)."),
                     QStringLiteral("address")});
+    args.addOption({QStringLiteral("search-port"), QStringLiteral("UDP search port (default 5320)."), QStringLiteral("port")});
+    args.addOption({QStringLiteral("control-port"), QStringLiteral("TCP control port (default 7142)."), QStringLiteral("port")});
+    args.addOption({QStringLiteral("http-port"), QStringLiteral("Web server port (default 80)."), QStringLiteral("port")});
     args.addOption({QStringLiteral("dump-fleet"), QStringLiteral("Print the fleet as JSON lines and exit.")});
     args.process(app);
 
     const EventLog log;
     QList<DisplayConfig> configs;
+    ServicePorts ports;
     QString error;
-    if (args.isSet(QStringLiteral("fleet")) == args.isSet(QStringLiteral("generate"))) {
-        error = QStringLiteral("give either --fleet FILE or --generate N");
-    } else if (loadConfigs(args, &configs, &error) && applyBroadcast(args, &configs, &error)
-               && args.isSet(QStringLiteral("dump-fleet"))) {
-        for (const DisplayConfig &c : configs)
-            log.write(QStringLiteral("display"), c.toJson());
-        return 0;
-    }
-    if (!error.isEmpty()) {
+    if (!readArguments(args, &configs, &ports, &error)) {
         log.write(QStringLiteral("error"), {{QStringLiteral("message"), error}});
         return 2;
+    }
+    if (args.isSet(QStringLiteral("dump-fleet"))) {
+        for (const DisplayConfig &c : qAsConst(configs))
+            log.write(QStringLiteral("display"), c.toJson());
+        return 0;
     }
 
     const long fileLimit = ProcessSetup::raiseOpenFileLimit();
     ProcessSetup::quitOnTerminationSignals(&app);
     Fleet fleet(log);
-    if (!fleet.start(configs, &error)) {
+    if (!fleet.start(configs, ports, &error)) {
         log.write(QStringLiteral("error"), {{QStringLiteral("message"), error}, {QStringLiteral("fileLimit"), qint64(fileLimit)}});
         return 1;
     }
-    log.write(QStringLiteral("ready"), {{QStringLiteral("displays"), fleet.size()}});
+    log.write(QStringLiteral("ready"), {{QStringLiteral("displays"), fleet.size()},
+                                        {QStringLiteral("searchPort"), ports.search},
+                                        {QStringLiteral("controlPort"), ports.control},
+                                        {QStringLiteral("httpPort"), ports.http}});
     const int rc = app.exec();
     log.write(QStringLiteral("stopped"));
     return rc;

@@ -28,23 +28,23 @@ SearchResponder::SearchResponder(const DisplayConfig &config, const EventLog &lo
     connect(&m_broadcastSocket, &QUdpSocket::readyRead, this, [this]() { readPending(m_broadcastSocket, true); });
 }
 
-bool SearchResponder::bind(QString *error)
+bool SearchResponder::bind(quint16 port, QString *error)
 {
     // Shared binding, so that an application socket on 0.0.0.0:5320 of the
     // same machine can still bind, and so that every display of a segment
     // can hold the segment's broadcast address.
     const auto mode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
     QUdpSocket *failed = nullptr;
-    if (!m_socket.bind(m_config.address, kPort, mode))
+    if (!m_socket.bind(m_config.address, port, mode))
         failed = &m_socket;
-    else if (!m_config.broadcastAddress.isNull() && !m_broadcastSocket.bind(m_config.broadcastAddress, kPort, mode))
+    else if (!m_config.broadcastAddress.isNull() && !m_broadcastSocket.bind(m_config.broadcastAddress, port, mode))
         failed = &m_broadcastSocket;
     if (!failed)
         return true;
     *error = QStringLiteral("UDP %1:%2: %3 (a socket on 0.0.0.0:%2 that was bound without address "
                             "sharing blocks every display address)")
                  .arg((failed == &m_socket ? m_config.address : m_config.broadcastAddress).toString())
-                 .arg(kPort)
+                 .arg(port)
                  .arg(failed->errorString());
     return false;
 }

@@ -20,7 +20,7 @@ class SearchResponder : public QObject
 public:
     SearchResponder(const DisplayConfig &config, const EventLog &log, QObject *parent = nullptr);
 
-    bool bind(QString *error);
+    bool bind(quint16 port, QString *error);
     // The reply this display sends to `request` (before any fault is
     // applied).
     static SearchDatagram::Reply replyFor(const DisplayConfig &config,

@@ -10,11 +10,11 @@ SimulatedDisplay::SimulatedDisplay(const DisplayConfig &config, const EventLog &
 {
 }
 
-bool SimulatedDisplay::start(QString *error)
+bool SimulatedDisplay::start(const ServicePorts &ports, QString *error)
 {
-    if (!m_search.bind(error))
+    if (!m_search.bind(ports.search, error))
         return false;
-    if (!m_config.refuseTcp && !m_control.listen(error))
+    if (!m_config.refuseTcp && !m_control.listen(ports.control, error))
         return false;
-    return m_web.listen(error);
+    return m_web.listen(ports.http, error);
 }
