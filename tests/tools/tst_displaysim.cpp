@@ -442,6 +442,7 @@ void tst_DisplaySim::webPages_data()
     QTest::addColumn<bool>("emptyBody");
     QTest::newRow("unlocked") << QStringLiteral("http://%1/index.html").arg(addr(Plain)) << 200 << false << 0 << false;
     QTest::newRow("locked") << QStringLiteral("http://%1/index.html").arg(addr(Locked)) << 200 << true << 0 << false;
+    QTest::newRow("logon page") << QStringLiteral("http://%1/Logon/logon.html").arg(addr(Locked)) << 200 << true << 0 << false;
     QTest::newRow("second address") << QStringLiteral("http://%1").arg(addr(Second)) << 200 << false << 0 << false;
     QTest::newRow("second address, empty body") << QStringLiteral("http://%1").arg(addr(115)) << 200 << false << 0 << true;
     QTest::newRow("unknown page") << QStringLiteral("http://%1/nothing").arg(addr(Plain)) << 404 << false

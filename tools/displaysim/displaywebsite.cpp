@@ -60,6 +60,14 @@ void DisplayWebsite::addMainRoutes()
     };
     m_main.addRoute("GET", "/", page);
     m_main.addRoute("GET", "/index.html", page);
+    // Where the operator logs on in a browser; the simulator accepts nobody.
+    m_main.addRoute("GET", "/Logon/logon.html", [](const HttpRequest &) {
+        HttpResponse r;
+        r.body = "<html><body><form method=\"post\" action=\"/Logon/logon.html\">"
+                 "<input name=\"password\" type=\"password\"><input type=\"submit\" value=\"Log on\">"
+                 "</form></body></html>";
+        return r;
+    });
 }
 
 bool DisplayWebsite::listen(quint16 port, QString *error)
