@@ -87,7 +87,9 @@ private slots:
     void faults();
     void staysInsideRoot_data();
     void staysInsideRoot();
-    void rejectsMissingRoot();
+    void faultsFromFile();
+    void rejectsBadStart_data();
+    void rejectsBadStart();
 
 private:
     FirmwareServerProcess m_server;
@@ -214,11 +216,40 @@ void tst_FirmwareServer::staysInsideRoot()
     QVERIFY2(answer.startsWith(statusLine), answer.left(40).constData());
 }
 
-void tst_FirmwareServer::rejectsMissingRoot()
+void tst_FirmwareServer::faultsFromFile()
 {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("faults.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"faults": [{"kind": "notFound", "path": "/firmwareupdates/pd_firmware_releases.json"}]})");
+    file.close();
     FirmwareServerProcess server;
-    QVERIFY(!server.start(QStringLiteral("/nonexistent/folder")));
-    QVERIFY2(server.errorString().contains(QLatin1String("--root")), qPrintable(server.errorString()));
+    server.setExtraArguments({QStringLiteral("--faults"), file.fileName()});
+    QVERIFY2(server.startDemoCatalogue(), qPrintable(server.errorString()));
+    QCOMPARE(fetch(server.databaseUrl()).status, 404);
+    QCOMPARE(fetch(server.urlFor(QStringLiteral("firmwareupdates/packages/k5r_105.zip"))).status, 200);
+}
+
+void tst_FirmwareServer::rejectsBadStart_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QString>("errorPart");
+    const QString demo = FirmwareServerProcess::demoCatalogueRoot();
+    QTest::newRow("missing root") << QStringLiteral("/nonexistent/folder") << QStringList() << "--root";
+    QTest::newRow("unknown fault kind") << demo << QStringList{QStringLiteral("explode:/x")} << "bad fault";
+    QTest::newRow("fault without path") << demo << QStringList{QStringLiteral("drop")} << "bad fault";
+    QTest::newRow("relative fault path") << demo << QStringList{QStringLiteral("drop:x.zip")} << "bad fault";
+}
+
+void tst_FirmwareServer::rejectsBadStart()
+{
+    QFETCH(QString, root);
+    QFETCH(QStringList, faults);
+    QFETCH(QString, errorPart);
+    FirmwareServerProcess server;
+    QVERIFY(!server.start(root, faults));
+    QVERIFY2(server.errorString().contains(errorPart), qPrintable(server.errorString()));
 }
 
 QTEST_GUILESS_MAIN(tst_FirmwareServer)
