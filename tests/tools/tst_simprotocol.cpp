@@ -367,6 +367,9 @@ void tst_SimProtocol::fleetFileErrors_data()
     QTest::newRow("second address clash") << QByteArray(R"([{"address":"127.0.0.2"},{"address":"127.0.0.3","address2":"127.0.0.2"}])") << "twice";
     QTest::newRow("bad MAC") << QByteArray(R"([{"address":"127.0.0.2","macAddress":"00-11"}])") << "macAddress";
     QTest::newRow("string series") << QByteArray(R"([{"address":"127.0.0.2","seriesCode":"3"}])") << "seriesCode";
+    QTest::newRow("five versions") << QByteArray(R"([{"address":"127.0.0.2","fwVersions":["1","2","3","4","5"]}])") << "fwVersions";
+    QTest::newRow("huge number") << QByteArray(R"([{"address":"127.0.0.2","powerState":1e300}])") << "powerState";
+    QTest::newRow("fraction") << QByteArray(R"([{"address":"127.0.0.2","seriesCode":3.5}])") << "seriesCode";
     QTest::newRow("power save 3") << QByteArray(R"([{"address":"127.0.0.2","powerSaveMode":3}])") << "powerSaveMode";
     QTest::newRow("unknown family") << QByteArray(R"([{"address":"127.0.0.2","commands":["teleport"]}])") << "commands";
     QTest::newRow("unknown udp fault") << QByteArray(R"([{"address":"127.0.0.2","faults":{"udp":"loud"}}])") << "udp";

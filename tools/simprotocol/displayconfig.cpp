@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QSet>
 
+#include <cmath>
+
 namespace {
 
 const QHash<QString, int> &familyNames()
@@ -66,8 +68,9 @@ public:
         const QJsonValue v = m_json.value(QLatin1String(key));
         if (v.isUndefined())
             return;
-        const double d = v.toDouble(-1e300);
-        if (!v.isDouble() || d != double(qint64(d)) || d < double(min) || d > double(max))
+        const double d = v.toDouble();
+        // Range first: converting an out-of-range double to an integer is undefined.
+        if (!v.isDouble() || d < double(min) || d > double(max) || d != std::floor(d))
             return fail(key, "an integer in range");
         *out = T(qint64(d));
     }
@@ -210,7 +213,7 @@ bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QStrin
         const QJsonArray a = fw.toArray();
         if (!fw.isArray() || a.size() > 4)
             r.fail("fwVersions", "an array of at most four strings");
-        for (int i = 0; i < a.size(); ++i)
+        for (int i = 0; i < qMin(4, int(a.size())); ++i)
             c.fwVersions[size_t(i)] = a.at(i).toString().toUtf8();
     }
     r.integer("powerState", &c.powerState, 0, 0xFFFF);
