@@ -111,7 +111,7 @@ bool isValidFilterMode(int mode)
 QByteArray buildRequest(quint16 sequence, quint32 timeStamp, RequestType type, int filterMode)
 {
     QByteArray request(kRequestSize, '\0');
-    request.replace(RequestOffset::Magic, 4, "KRWJ", 4);
+    request.replace(RequestOffset::Magic, 4, QByteArrayLiteral("KRWJ"));
     request[RequestOffset::Marker] = char(kRequestMarker);
     put16(request, RequestOffset::Sequence, sequence);
     put16(request, RequestOffset::Length, kRequestLength);

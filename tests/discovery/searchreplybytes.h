@@ -23,7 +23,7 @@ public:
 
     SearchReplyBytes &magic(const char *fourChars)
     {
-        m_bytes.replace(0, 4, fourChars, 4);
+        m_bytes.replace(0, 4, QByteArray(fourChars, 4));
         return *this;
     }
     SearchReplyBytes &sequence(quint16 value) { return put16(8, value); }
