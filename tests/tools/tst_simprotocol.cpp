@@ -8,6 +8,7 @@
 #include "simprotocol/httpmessage.h"
 #include "simprotocol/searchdatagram.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
@@ -83,6 +84,7 @@ private slots:
 
     void httpRequestParsing_data();
     void httpRequestParsing();
+    void randomBytesNeverCrash();
 };
 
 void tst_SimProtocol::requestMatchesHandBuiltLayout()
@@ -473,6 +475,37 @@ void tst_SimProtocol::httpRequestParsing()
         QCOMPARE(consumed, bytes.size());
         QCOMPARE(r.path, path);
         QCOMPARE(r.body, body);
+    }
+}
+
+void tst_SimProtocol::randomBytesNeverCrash()
+{
+    // Mutations of valid inputs reach deeper than pure noise.
+    const QByteArray frame = ControlFrame::encodeRequest('A', "C203D60001");
+    const QByteArray search = handBuiltRequest(1, 3, 0, 0x100);
+    const QByteArray http = "POST /x HTTP/1.1\r\nContent-Length: 4\r\n\r\nbody";
+    const QByteArray fleet = R"([{"address":"127.0.0.2","fwVersions":["1"],"faults":{"tcp":[{"command":"*","fault":"delay"}]}}])";
+    QRandomGenerator random(20241118);
+    const auto mutate = [&random](QByteArray bytes) {
+        const int edits = 1 + int(random.bounded(4));
+        for (int i = 0; i < edits && !bytes.isEmpty(); ++i)
+            bytes[int(random.bounded(int(bytes.size())))] = char(random.bounded(256));
+        return bytes.left(int(random.bounded(int(bytes.size()) + 1)));
+    };
+    const DisplayConfig config = sampleDisplay();
+    for (int round = 0; round < 3000; ++round) {
+        ControlFrame::Frame f;
+        int consumed = 0;
+        if (ControlFrame::decode(mutate(frame), &f, &consumed) == ControlFrame::Decode::Ok) {
+            DisplayState state = DisplayState::initial(config);
+            answerRequest(config, state, f);
+        }
+        SearchDatagram::parseRequest(mutate(search), nullptr);
+        HttpRequest request;
+        HttpMessage::parseRequest(mutate(http), &request, &consumed);
+        QList<DisplayConfig> configs;
+        QString error;
+        parseFleet(mutate(fleet), &configs, &error);
     }
 }
 
