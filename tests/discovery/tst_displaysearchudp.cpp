@@ -115,7 +115,7 @@ private slots:
     void broadcastListDropsRepeatsAndStopsAtBadAddress();
     void targetListRejectsAddressesWithoutIPv4Form_data();
     void targetListRejectsAddressesWithoutIPv4Form();
-    void repeatedReplyGivesOneRecordAndTwoAcknowledgements();
+    void repeatedReplyGivesOneRecordAndIsAcknowledgedEachTime();
     void statusAbove100IsAcknowledgedButNotReported();
     void oddSizedReplyCountsAsAnswer_data();
     void oddSizedReplyCountsAsAnswer();
@@ -197,7 +197,7 @@ void tst_DisplaySearchUDP::targetListRejectsAddressesWithoutIPv4Form()
     QVERIFY(offered.requests().isEmpty());
 }
 
-void tst_DisplaySearchUDP::repeatedReplyGivesOneRecordAndTwoAcknowledgements()
+void tst_DisplaySearchUDP::repeatedReplyGivesOneRecordAndIsAcknowledgedEachTime()
 {
     // A broadcast search, so that no early end closes the socket between the
     // two replies.
