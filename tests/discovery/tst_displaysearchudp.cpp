@@ -344,8 +344,12 @@ void tst_DisplaySearchUDP::firstSearchSendsFromTheBoundPort()
     QCOMPARE(display.requests().size(), 2);
     QCOMPARE(display.requests().at(0).senderPort(), int(localPort));
     QVERIFY(display.requests().at(1).senderPort() != int(localPort));
-    // The later search still reads its replies from the implicitly bound port.
+    // The later search still reads its replies from the implicitly bound
+    // (dual-stack) port, and reports the sender as a plain IPv4 address.
     QCOMPARE(results.count(), 2);
+    const QHostAddress secondSender = records(results).at(1).ipAddress;
+    QCOMPARE(secondSender, display.address());
+    QCOMPARE(secondSender.protocol(), QAbstractSocket::IPv4Protocol);
     QCOMPARE(finished.count(), 2);
     const quint16 first = qFromLittleEndian<quint16>(display.requests().at(0).data().constData() + 8);
     const quint16 second = qFromLittleEndian<quint16>(display.requests().at(1).data().constData() + 8);
