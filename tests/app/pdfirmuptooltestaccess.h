@@ -32,6 +32,7 @@ public:
     int &activeDownloads() { return w.m_activeDownloads; }
     bool &searching() { return w.m_searching; }
     bool &databaseLoaded() { return w.m_databaseLoaded; }
+    bool &startupFinished() { return w.m_startupFinished; }
     bool &databaseHasLegacyModels() { return w.m_databaseHasLegacyModels; }
     bool &downloadForLanUpdate() { return w.m_downloadForLanUpdate; }
     QList<QHostAddress> &targetAddresses() { return w.m_targetAddresses; }
