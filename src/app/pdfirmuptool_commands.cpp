@@ -1,5 +1,5 @@
 // The main window's own commands: view toggles, row selection and refresh,
-// settings, About, README and exit.
+// the targeted address list, settings, About, README and exit.
 #include "app/pdfirmuptool.h"
 
 #include "ui_pdfirmuptool.h"
@@ -8,6 +8,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/messageboxes.h"
 #include "dialogs/optionsetting.h"
+#include "discovery/advancedipsearchdialog.h"
 #include "displaylist/displaylistmodel.h"
 
 #include <QApplication>
@@ -73,6 +74,17 @@ void PDFirmUpTool::on_actionRefreshAll_triggered()
     // The size is read on every pass: a refresh may change the list.
     for (int row = 0; row < m_displayList.size(); ++row)
         refresh_row_by_TcpClient(row);
+}
+
+void PDFirmUpTool::on_actionConfigureAdvanced_search_network_triggered()
+{
+    AdvancedIPSearchDialog dialog(m_ipScanText, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_targetAddresses = dialog.addressList();
+    m_ipScanText = dialog.text();
+    attachSearchMenu();
+    update_ui(false);
 }
 
 void PDFirmUpTool::on_actionOption_T_triggered()

@@ -48,11 +48,6 @@ void PDFirmUpTool::on_actionAdvanced_network_search_triggered()
     logNotAvailable("Targeted search");
 }
 
-void PDFirmUpTool::on_actionConfigureAdvanced_search_network_triggered()
-{
-    logNotAvailable("Configure Targeted search");
-}
-
 void PDFirmUpTool::downloadJsonData()
 {
     logNotAvailable("Firmware database retrieval");

@@ -2,6 +2,7 @@
 #include "app/sv_information_dialog.h"
 #include "dialogs/messageboxes.h"
 #include "dialogs/optionsetting.h"
+#include "discovery/advancedipsearchdialog.h"
 #include "displaylist/mytableview.h"
 #include "pdfirmuptooltestaccess.h"
 #include "resources/resourceinit.h"
@@ -145,6 +146,7 @@ private slots:
     void updateUiEnabling();
     void waitCursorWhileBusy();
     void searchDropDownOnlyWithAddressList();
+    void addressListDialogAttachesDropDown();
     void closeGuardAsksOnlyWhileUpdating();
     void deselectAllKeepsRowsWithSessions();
     void logCommandTogglesLogWindow();
@@ -467,6 +469,40 @@ void tst_PDFirmUpTool::searchDropDownOnlyWithAddressList()
     QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Broadcast search"));
     QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Targeted search"));
     QVERIFY(child<QAction>(*window, "actionAdvanced_network_search")->isEnabled());
+}
+
+void tst_PDFirmUpTool::addressListDialogAttachesDropDown()
+{
+    auto window = makeWindow();
+    PDFirmUpToolTestAccess access(*window);
+    auto *search = child<QPushButton>(*window, "pushButtonSearch");
+    auto *targeted = child<QAction>(*window, "actionAdvanced_network_search");
+    const auto enterList = [&](const QString &text) {
+        whenDialogOpens<AdvancedIPSearchDialog>([text](AdvancedIPSearchDialog *dialog) {
+            dialog->setText(text);
+            dialog->accept();
+        });
+        child<QAction>(*window, "actionConfigureAdvanced_search_network")->trigger();
+    };
+
+    enterList(QStringLiteral("192.168.7.1 - 192.168.7.3"));
+    QVERIFY(search->menu());
+    QVERIFY(targeted->isEnabled());
+    QCOMPARE(access.targetAddresses().size(), 3);
+
+    enterList(QString());
+    QVERIFY(!search->menu());
+    QVERIFY(!targeted->isEnabled());
+
+    // A cancelled dialog keeps the list.
+    enterList(QStringLiteral("10.0.0.1"));
+    whenDialogOpens<AdvancedIPSearchDialog>([](AdvancedIPSearchDialog *dialog) {
+        dialog->setText(QString());
+        dialog->reject();
+    });
+    child<QAction>(*window, "actionConfigureAdvanced_search_network")->trigger();
+    QCOMPARE(access.targetAddresses(), QList<QHostAddress>{QHostAddress(QStringLiteral("10.0.0.1"))});
+    QVERIFY(search->menu());
 }
 
 void tst_PDFirmUpTool::closeGuardAsksOnlyWhileUpdating()
