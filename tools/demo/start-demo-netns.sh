@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Starts the demo in two network namespaces joined by a veth pair, so that a
+# broadcast search works and nothing touches the machine's own network:
+#
+#   vdfu-demo-app       10.78.0.1/24, the firmware server on 127.0.0.1:8070;
+#                       run the application here
+#   vdfu-demo-displays  the demo fleet on 10.78.0.2-21 (second addresses
+#                       10.78.0.102-121), answering broadcasts to 10.78.0.255
+#
+#   tools/demo/start-demo-netns.sh [BUILD_DIR]          (needs root)
+#   ip netns exec vdfu-demo-app <application>           (in another shell)
+#
+# Ctrl-C stops both programs and removes the namespaces.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+build="${1:-$here/../../build}"
+bin="$(cd "$build" && pwd)/bin"
+app_ns=vdfu-demo-app
+display_ns=vdfu-demo-displays
+fleet="$(mktemp --suffix=.json)"
+
+cleanup() {
+    trap - INT TERM EXIT
+    kill "${server:-}" "${sim:-}" 2>/dev/null || true
+    wait 2>/dev/null || true
+    ip netns del "$app_ns" 2>/dev/null || true
+    ip netns del "$display_ns" 2>/dev/null || true
+    rm -f "$fleet"
+}
+trap cleanup INT TERM EXIT
+
+ip netns add "$app_ns"
+ip netns add "$display_ns"
+ip -n "$app_ns" link add vdfudemo-a type veth peer name vdfudemo-d netns "$display_ns"
+ip -n "$app_ns" addr add 10.78.0.1/24 brd + dev vdfudemo-a
+for host in $(seq 2 21) $(seq 102 121); do
+    ip -n "$display_ns" addr add "10.78.0.$host/24" brd + dev vdfudemo-d
+done
+for ns in "$app_ns" "$display_ns"; do
+    ip -n "$ns" link set lo up
+done
+ip -n "$app_ns" link set vdfudemo-a up
+ip -n "$display_ns" link set vdfudemo-d up
+
+# The loopback demo fleet, moved onto the link.
+python3 - "$here/demo-fleet.json" "$fleet" <<'PY'
+import json, sys
+doc = json.load(open(sys.argv[1]))
+for d in doc["displays"]:
+    for key in ("address", "address2"):
+        if key in d:
+            d[key] = d[key].replace("127.0.0.", "10.78.0.")
+    d["broadcastAddress"] = "10.78.0.255"
+json.dump(doc, open(sys.argv[2], "w"))
+PY
+
+ip netns exec "$app_ns" "$bin/vdfu-firmwareserver" --root "$here" --address 127.0.0.1 --port 8070 &
+server=$!
+ip netns exec "$display_ns" "$bin/vdfu-displaysim" --fleet "$fleet" &
+sim=$!
+wait -n "$server" "$sim"
