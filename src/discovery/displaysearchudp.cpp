@@ -30,8 +30,10 @@ DisplaySearchUDP::DisplaySearchUDP(const DisplaySearchOptions &options, QObject 
     qRegisterMetaType<DISPLAY_UDP_SEARCH_REPLY_INFO>("DISPLAY_UDP_SEARCH_REPLY_INFO");
 
     // A failed bind is not fatal: the first search then sends from a port
-    // the system picks, like every later search does.
-    m_socket->bind(m_options.bindAddress, m_options.localPort);
+    // the system picks, like every later search does. The port is shared so
+    // that display simulators on the same machine can bind it too.
+    m_socket->bind(m_options.bindAddress, m_options.localPort,
+                   QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
     // A direct connection: the socket stops announcing datagrams while an
     // announcement is unanswered, and a queued call that finds the datagrams
     // already read leaves it in that state, so replies would pile up until
