@@ -56,18 +56,18 @@ int main(int argc, char *argv[])
     access.databaseLoaded() = true;
     access.startupFinished() = true;
 
-    DISPLAY_LIST_ENTRY first = sample("P435", "5Y100231NA", "192.168.0.21", "R3.100", MatchStatus::NewerViaLan);
+    DISPLAY_LIST_ENTRY first = sample("VT-435A", "5Y100231NA", "192.168.0.21", "R3.100", MatchStatus::NewerViaLan);
     first.changeNotes = QStringList{QStringLiteral("Improved start-up time after AC power on.|Fixed the input name shown on the OSD.")};
     access.appendRow(first);
-    access.appendRow(sample("V554Q", "6Z200412NB", "192.168.0.9", "R3.200", MatchStatus::UpToDate));
-    DISPLAY_LIST_ENTRY usbOnly = sample("X555UNS", "4X300118NA", "192.168.0.34", "R1.400", MatchStatus::NewerUsbOnly);
+    access.appendRow(sample("VT-554B", "6Z200412NB", "192.168.0.9", "R3.200", MatchStatus::UpToDate));
+    DISPLAY_LIST_ENTRY usbOnly = sample("VT-555U", "4X300118NA", "192.168.0.34", "R1.400", MatchStatus::NewerUsbOnly);
     usbOnly.updateViaHTTP = 0;
     usbOnly.powerState = 2;
     access.appendRow(usbOnly);
-    DISPLAY_LIST_ENTRY updated = sample("M551", "8A400977NC", "192.168.0.10", "R3.200", MatchStatus::UpToDate);
+    DISPLAY_LIST_ENTRY updated = sample("VT-551C", "8A400977NC", "192.168.0.10", "R3.200", MatchStatus::UpToDate);
     updated.lastUpdateStatus = 3;
     access.appendRow(updated);
-    DISPLAY_LIST_ENTRY silent = sample("C861Q", "7B500310ND", "192.168.0.112", "", MatchStatus::NoVersionReported);
+    DISPLAY_LIST_ENTRY silent = sample("VT-861D", "7B500310ND", "192.168.0.112", "", MatchStatus::NoVersionReported);
     silent.commStatus = 1;
     silent.powerState = 0;
     silent.assetTag.clear();

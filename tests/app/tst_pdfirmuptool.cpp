@@ -67,7 +67,7 @@ int g_marker = 0;
 TcpClient *const kBusyTcpClient = reinterpret_cast<TcpClient *>(&g_marker);
 HttpClient *const kUpdateSession = reinterpret_cast<HttpClient *>(&g_marker);
 
-DISPLAY_LIST_ENTRY lanUpdatableRow(const char *model = "P435")
+DISPLAY_LIST_ENTRY lanUpdatableRow(const char *model = "VT-435A")
 {
     DISPLAY_LIST_ENTRY e;
     e.modelName = QLatin1String(model);
@@ -312,7 +312,7 @@ void tst_PDFirmUpTool::updateUiEnabling_data()
     QTest::addColumn<QString>("usbButtonText");
 
     const QString forSelected = QStringLiteral("Create firmware USB drive for selected display...");
-    const QString forP435 = QStringLiteral("Create firmware USB drive for P435 display...");
+    const QString forVt435a = QStringLiteral("Create firmware USB drive for VT-435A display...");
     const int idleEmpty = Search | Configure | Tools;
     const int idleWithRow = Search | Configure | Download | RefreshAll | RefreshSelected | UsbDrive
         | Tools | Deselect;
@@ -330,7 +330,7 @@ void tst_PDFirmUpTool::updateUiEnabling_data()
     s = WindowState();
     s.rows = {lanUpdatableRow()};
     s.currentRow = 0;
-    QTest::newRow("selected row, idle") << s << idleWithRow << forP435;
+    QTest::newRow("selected row, idle") << s << idleWithRow << forVt435a;
 
     s.currentRow = -1;
     QTest::newRow("no current row")
@@ -338,22 +338,22 @@ void tst_PDFirmUpTool::updateUiEnabling_data()
 
     s.currentRow = 0;
     s.rows[0].tcpClient = kBusyTcpClient;
-    QTest::newRow("row refreshing") << s << int(Deselect) << forP435;
+    QTest::newRow("row refreshing") << s << int(Deselect) << forVt435a;
 
     s.rows[0].tcpClient = nullptr;
     s.rows[0].commStatus = 2;
-    QTest::newRow("update address unreachable") << s << (idleWithRow & ~Download) << forP435;
+    QTest::newRow("update address unreachable") << s << (idleWithRow & ~Download) << forVt435a;
 
     s.rows[0].commStatus = 1;
-    QTest::newRow("no control answer") << s << (idleWithRow & ~Download) << forP435;
+    QTest::newRow("no control answer") << s << (idleWithRow & ~Download) << forVt435a;
 
     s.rows[0].commStatus = 0;
     s.rows[0].needPowerOnToUpdateViaHTTP = 1;
     s.rows[0].powerState = 2;
-    QTest::newRow("power on needed, standby") << s << (idleWithRow & ~Download) << forP435;
+    QTest::newRow("power on needed, standby") << s << (idleWithRow & ~Download) << forVt435a;
 
     s.rows[0].powerState = 1;
-    QTest::newRow("power on needed, on") << s << idleWithRow << forP435;
+    QTest::newRow("power on needed, on") << s << idleWithRow << forVt435a;
 
     s = WindowState();
     s.rows = {lanUpdatableRow(""), lanUpdatableRow("X551")};
@@ -365,34 +365,34 @@ void tst_PDFirmUpTool::updateUiEnabling_data()
     s.rows[0].selectedForUpdate = false;
     s.currentRow = 0;
     QTest::newRow("nothing selected")
-        << s << (idleWithRow & ~(Download | Deselect)) << forP435;
+        << s << (idleWithRow & ~(Download | Deselect)) << forVt435a;
 
     s.rows[0].requiresAppBuild = kApplicationBuild + 1;
     QTest::newRow("newer build required for USB")
-        << s << (idleWithRow & ~(Download | Deselect | UsbDrive)) << forP435;
+        << s << (idleWithRow & ~(Download | Deselect | UsbDrive)) << forVt435a;
 
     s = WindowState();
     s.rows = {lanUpdatableRow()};
     s.currentRow = 0;
     s.searching = true;
-    QTest::newRow("searching") << s << int(Deselect) << forP435;
+    QTest::newRow("searching") << s << int(Deselect) << forVt435a;
 
     s.searching = false;
     s.activeDownloads = 1;
-    QTest::newRow("downloading") << s << (RefreshAll | RefreshSelected | Deselect) << forP435;
+    QTest::newRow("downloading") << s << (RefreshAll | RefreshSelected | Deselect) << forVt435a;
 
     s.activeDownloads = 0;
     s.runningUpdates = 1;
     s.rows[0].updateClient = kUpdateSession;
     s.rows[0].updateStatus = 2;
-    QTest::newRow("update running") << s << (RefreshAll | Deselect) << forP435;
+    QTest::newRow("update running") << s << (RefreshAll | Deselect) << forVt435a;
 
     s = WindowState();
     s.rows = {lanUpdatableRow(), lanUpdatableRow("X551")};
     s.rows[1].updateClient = kUpdateSession;
     s.rows[1].updateStatus = 1;
     s.currentRow = 0;
-    QTest::newRow("update queued") << s << (idleWithRow | CancelQueued) << forP435;
+    QTest::newRow("update queued") << s << (idleWithRow | CancelQueued) << forVt435a;
 }
 
 void tst_PDFirmUpTool::updateUiEnabling()

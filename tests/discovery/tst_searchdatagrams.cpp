@@ -222,7 +222,7 @@ void tst_SearchDatagrams::macAddress()
 void tst_SearchDatagrams::texts()
 {
     const QByteArray reply = SearchReplyBytes()
-                                 .text(96, "  E557Q-ABC \t")
+                                 .text(96, "  VT-557Q-ABC \t")
                                  .text(180, " R1.234")
                                  .text(189, "R2.000 ")
                                  .text(198, "R3")
@@ -231,7 +231,7 @@ void tst_SearchDatagrams::texts()
                                  .byte(240, 0xE9); // after the text's NUL: not read
     const DISPLAY_UDP_SEARCH_REPLY_INFO info =
         parseReply(reply, QHostAddress(QStringLiteral("127.0.0.2")));
-    QCOMPARE(info.modelName, QStringLiteral("E557Q-ABC"));
+    QCOMPARE(info.modelName, QStringLiteral("VT-557Q-ABC"));
     QCOMPARE(info.fwVersions[0], QStringLiteral("R1.234"));
     QCOMPARE(info.fwVersions[1], QStringLiteral("R2.000"));
     QCOMPARE(info.fwVersions[2], QStringLiteral("R3"));

@@ -22,7 +22,7 @@ HttpClient *const kUpdateSession = reinterpret_cast<HttpClient *>(&g_marker);
 DISPLAY_LIST_ENTRY entry(const std::function<void(DISPLAY_LIST_ENTRY &)> &tweak = {})
 {
     DISPLAY_LIST_ENTRY e;
-    e.modelName = QStringLiteral("P435");
+    e.modelName = QStringLiteral("VT-435A");
     e.ipAddress = QHostAddress(QStringLiteral("192.168.0.20"));
     e.powerState = 1;
     e.matchStatus = MatchStatus::NewerViaLan;

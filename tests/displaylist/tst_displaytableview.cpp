@@ -21,7 +21,7 @@ DISPLAY_LIST_ENTRY display(const char *address, int seriesId = 0)
 {
     DISPLAY_LIST_ENTRY e;
     e.ipAddress = QHostAddress(QLatin1String(address));
-    e.modelName = QStringLiteral("P435");
+    e.modelName = QStringLiteral("VT-435A");
     e.seriesId = seriesId;
     return e;
 }
@@ -133,8 +133,8 @@ void tst_DisplayTableView::proxyOrder_data()
         << QVariantList{s("gamma"), s("Alpha"), s("beta")}
         << QVariantList{s("Alpha"), s("beta"), s("gamma")};
     QTest::newRow("addresses before texts")
-        << QVariantList{s("P435"), s("192.168.0.10"), s("192.168.0.9")}
-        << QVariantList{s("192.168.0.9"), s("192.168.0.10"), s("P435")};
+        << QVariantList{s("VT-435A"), s("192.168.0.10"), s("192.168.0.9")}
+        << QVariantList{s("192.168.0.9"), s("192.168.0.10"), s("VT-435A")};
     // Look like addresses but are not: compared as texts.
     QTest::newRow("impossible octets as text")
         << QVariantList{s("40.1.1.1"), s("300.1.1.1")}
