@@ -4,6 +4,7 @@
 #include "app/qtcompat.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
+#include "discovery/openfilelimit.h"
 #include "resources/resourceinit.h"
 
 #include <QApplication>
@@ -27,6 +28,9 @@ int main(int argc, char *argv[])
         std::fflush(stderr);
         return 0;
     }
+
+    // Every display of a large fleet holds a socket during a search.
+    raiseOpenFileLimit();
 
     QApplication app(argc, argv);
     Startup::installTranslations(app);

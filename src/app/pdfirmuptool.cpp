@@ -7,6 +7,7 @@
 #include "app/sv_information_dialog.h"
 #include "catalogue/firmwarefolder.h"
 #include "discovery/addresslist.h"
+#include "discovery/displaysearchudp.h"
 #include "dialogs/messageboxes.h"
 #include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QNetworkAccessManager>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -70,12 +72,19 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     fillInterfaceSelector();
     loadSettings();
 
+    m_udpSearch = new DisplaySearchUDP(this);
+    connect(m_udpSearch, &DisplaySearchUDP::device_results, this,
+            &PDFirmUpTool::device_results_DisplaySearchUDP);
+    connect(m_udpSearch, &DisplaySearchUDP::finished, this, &PDFirmUpTool::finished_DisplaySearchUDP);
+    m_probeNetwork = new QNetworkAccessManager(this);
+
     LogSink::install(m_logWindow);
     m_cacheFolder = localFirmwareFolder(true, environment.documentsFolder);
     qInfo() << "Local cache folder:" << m_cacheFolder;
 
     setUpDisplayTable();
     buildSearchMenu();
+    createReleaseDbRetrieval();
     downloadJsonData();
     addStatusBarWidgets();
     update_ui(false);
@@ -234,9 +243,22 @@ QString PDFirmUpTool::buildDisplayInfoHtml(int row) const
     context.databaseLoaded = m_databaseLoaded;
     context.rowCount = m_displayList.size();
     const bool valid = row >= 0 && row < m_displayList.size();
-    // The release facts (LED codes, documentation) join once the release
-    // database is wired to the window.
-    return ::buildDisplayInfoHtml(valid ? &m_displayList.at(row) : nullptr, PanelReleaseFacts(), context);
+    PanelReleaseFacts facts;
+    FirmwareRelease release;
+    if (valid
+        && m_releaseDb.findForDisplay(m_displayList.at(row).modelName, m_displayList.at(row).serialNumber,
+                                      release) == 0) {
+        facts.found = true;
+        const int codes[3] = {release.powerLEDBinkCodeProgress, release.powerLEDBinkCodeDone,
+                              release.powerLEDBinkCodeError};
+        for (int i = 0; i < 3; ++i) {
+            facts.ledCodes[i] = codes[i];
+            facts.ledTexts[i] = powerLEDBlinkCodeToString(codes[i]);
+        }
+        for (const DocumentationLink &link : qAsConst(release.documentationList))
+            facts.documentation.append({link.name, link.url});
+    }
+    return ::buildDisplayInfoHtml(valid ? &m_displayList.at(row) : nullptr, facts, context);
 }
 
 int PDFirmUpTool::currentRow() const

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "catalogue/firmwarereleasedb.h"
 #include "discovery/laninterfaces.h"
+#include "discovery/pdtcpreply.h"
+#include "discovery/udpsearchreplyinfo.h"
 #include "displaylist/displaylistentry.h"
 
 #include <QHostAddress>
@@ -12,10 +15,13 @@
 namespace Ui {
 class PDFirmUpTool;
 }
+class DisplaySearchUDP;
 class DownloadExtractFirmware;
 class MySortFilterProxyModel;
 class QMenu;
+class QNetworkAccessManager;
 class QPushButton;
+class ReleaseDbRetrieval;
 class SV_Information_Dialog;
 class displayListModel;
 
@@ -74,6 +80,16 @@ public slots:
     void UDPSearchStartNoForceBroadcast();
     void FirmUpdateTimerHandle();
 
+    // Search and control results (discovery/pdfirmuptool_search.cpp).
+    void device_results_DisplaySearchUDP(DISPLAY_UDP_SEARCH_REPLY_INFO info);
+    void finished_DisplaySearchUDP();
+    void device_results_TcpClient(PD_TCP_REPLY rep);
+    void perform_request_TcpClient(PD_TCP_REPLY rep);
+
+    // Release database and tool update check (catalogue/pdfirmuptool_catalogue.cpp).
+    void releaseDatabaseReady(const FirmwareReleaseDb &database, bool loaded);
+    void checkForApplicationUpdatesNoMessageIfNewer();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -114,7 +130,22 @@ private:
     void setUpDisplayTable();
     void buildSearchMenu();
     void addStatusBarWidgets();
+    void createReleaseDbRetrieval();
     void downloadJsonData();
+
+    // Searches and control exchanges.
+    void searchDisplays(bool forceBroadcast);
+    // Empties the list, abandoning the exchanges still running for it.
+    void dropDisplayRows();
+    void startTcpClient(int row, int flags, void (PDFirmUpTool::*resultSlot)(PD_TCP_REPLY));
+    // The row takes a refresh or power request: no exchange and no update running.
+    bool rowAcceptsRequest(int row) const;
+    void requestPowerChange(int row, int flag);
+    // First row from `from` on with an exchange in flight for address, or -1.
+    int rowOfExchange(const QHostAddress &address, int from = 0) const;
+    void releaseTcpClient(DISPLAY_LIST_ENTRY &entry);
+    void matchDisplayRows(bool autoSelect);
+    void queueFirmwareUpdates();
 
     // Attaches the search button's drop-down only while an address list exists.
     void attachSearchMenu();
@@ -149,8 +180,13 @@ private:
     int m_pendingTcpReplies = 0;
     bool m_refreshPending = false;
     bool m_powerRequestPending = false;
+    DisplaySearchUDP *m_udpSearch = nullptr;
+    // One access manager for every display's web probes.
+    QNetworkAccessManager *m_probeNetwork = nullptr;
 
-    // Firmware catalogue (filled from the release database once it is wired)
+    // Firmware catalogue
+    FirmwareReleaseDb m_releaseDb;
+    ReleaseDbRetrieval *m_releaseDbRetrieval = nullptr;
     bool m_databaseLoaded = false;
     bool m_databaseHasLegacyModels = false;
     int m_databaseVersion = 0;

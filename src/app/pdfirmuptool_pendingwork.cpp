@@ -3,61 +3,6 @@
 // file when its work lands.
 #include "app/pdfirmuptool.h"
 
-void PDFirmUpTool::refresh_row_by_TcpClient(int row)
-{
-    qInfo() << "Display#" << row + 1 << "Refresh display information is not available yet";
-}
-
-void PDFirmUpTool::requestPowerOn_by_TcpClient(int)
-{
-    logNotAvailable("Power On");
-}
-
-void PDFirmUpTool::requestPowerOff_by_TcpClient(int)
-{
-    logNotAvailable("Power Off");
-}
-
-void PDFirmUpTool::requestSetPowerSaveToAutoPowerSave_by_TcpClient(int)
-{
-    logNotAvailable("Set Power Save Mode to Auto Power Save");
-}
-
-void PDFirmUpTool::requestSetPowerSaveToAutoStandby_by_TcpClient(int)
-{
-    logNotAvailable("Set Power Save Mode to Auto Standby");
-}
-
-void PDFirmUpTool::on_pushButtonSearch_clicked()
-{
-    logNotAvailable("Broadcast search");
-}
-
-void PDFirmUpTool::on_actionBroadcast_triggered()
-{
-    logNotAvailable("Broadcast search");
-}
-
-void PDFirmUpTool::UDPSearchStartNoForceBroadcast()
-{
-    logNotAvailable("Targeted search");
-}
-
-void PDFirmUpTool::on_actionAdvanced_network_search_triggered()
-{
-    logNotAvailable("Targeted search");
-}
-
-void PDFirmUpTool::downloadJsonData()
-{
-    logNotAvailable("Firmware database retrieval");
-}
-
-void PDFirmUpTool::on_actionCheck_for_updates_triggered()
-{
-    logNotAvailable("Check for updates");
-}
-
 void PDFirmUpTool::on_download_pushButton_clicked()
 {
     logNotAvailable("Update firmware via LAN");
@@ -101,4 +46,9 @@ void PDFirmUpTool::on_actionClear_downloaded_firmware_files_triggered()
 void PDFirmUpTool::on_actionCreat_file_hash_triggered()
 {
     logNotAvailable("Generate file hash info");
+}
+
+void PDFirmUpTool::queueFirmwareUpdates()
+{
+    logNotAvailable("LAN update queue");
 }
