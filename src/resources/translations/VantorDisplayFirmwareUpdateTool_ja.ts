@@ -2,11 +2,152 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>About_Dialog</name>
+    <message>
+        <source>About Vantor Display Firmware Update Tool</source>
+        <translation>Vantor ディスプレイ ファームウェア更新ツールのバージョン情報</translation>
+    </message>
+    <message>
+        <source>Copyright © 2024 Brevlin Vantor Display Solutions. All rights reserved.</source>
+        <translation>Copyright © 2024 Brevlin Vantor Display Solutions. All rights reserved.</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Product information and support:&lt;br&gt;&lt;a href=&quot;https://vantor-displays.example.com/americas/&quot;&gt;Americas&lt;/a&gt; | &lt;a href=&quot;https://vantor-displays.example.com/europe/&quot;&gt;Europe&lt;/a&gt; | &lt;a href=&quot;https://vantor-displays.example.com/asia-pacific/&quot;&gt;Asia Pacific&lt;/a&gt; | &lt;a href=&quot;https://vantor-displays.example.com/japan/&quot;&gt;Japan&lt;/a&gt;&lt;/p&gt;</source>
+        <translation>&lt;p&gt;製品情報とサポート:&lt;br&gt;&lt;a href=&quot;https://vantor-displays.example.com/americas/&quot;&gt;南北アメリカ&lt;/a&gt; | &lt;a href=&quot;https://vantor-displays.example.com/europe/&quot;&gt;ヨーロッパ&lt;/a&gt; | &lt;a href=&quot;https://vantor-displays.example.com/asia-pacific/&quot;&gt;アジア太平洋&lt;/a&gt; | &lt;a href=&quot;https://vantor-displays.example.com/japan/&quot;&gt;日本&lt;/a&gt;&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Firmware database version: %1&lt;br&gt;</source>
+        <translation>ファームウェア データベース バージョン: %1&lt;br&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>AdvancedIPSearchDialog</name>
+    <message>
+        <source>Configure Targeted network search</source>
+        <translation>アドレス指定ネットワーク検索の設定</translation>
+    </message>
+    <message>
+        <source>Full IP address search list:</source>
+        <translation>検索する IP アドレスの一覧:</translation>
+    </message>
+    <message>
+        <source>Clear list</source>
+        <translation>一覧をクリア</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Error: Maximum number of addresses exceeded on line %1</source>
+        <translation>エラー: %1 行目でアドレス数の上限を超えました</translation>
+    </message>
+    <message>
+        <source>Error: Address format error on line %1</source>
+        <translation>エラー: %1 行目のアドレスの形式が正しくありません</translation>
+    </message>
+    <message>
+        <source>Error: Invalid IP address range on line %1</source>
+        <translation>エラー: %1 行目の IP アドレス範囲が無効です</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;To scan for displays that may be located on another LAN segment or switch, and not normally accesible using the search function, enter a list of IPv4 addresess to specifically check below.&lt;/p&gt;&lt;ul&gt;&lt;li&gt;Enter individual addresses in the format &amp;quot;&lt;span style=&quot; font-weight:700;&quot;&gt;x.x.x.x&lt;/span&gt;&amp;quot;. &lt;/li&gt;&lt;li&gt;Add a range of IP addresses from .1 to .254 using a wildcard as the last octet in the format &amp;quot;&lt;span style=&quot; font-weight:700;&quot;&gt;x.x.x.*&lt;/span&gt;&amp;quot;. &lt;/li&gt;&lt;li&gt;Add a range of IP addresses using the format &amp;quot;&lt;span style=&quot; font-weight:700;&quot;&gt;x.x.x.x - x.x.x.x&lt;/span&gt;&amp;quot;. &lt;/li&gt;&lt;/ul&gt;The maximum number of addresses allowed is 4096.&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;別の LAN セグメントやスイッチの先にあり、通常の検索機能では見つからないディスプレイを検索するには、確認する IPv4 アドレスの一覧を下に入力してください。&lt;/p&gt;&lt;ul&gt;&lt;li&gt;個別のアドレスは &amp;quot;&lt;span style=&quot; font-weight:700;&quot;&gt;x.x.x.x&lt;/span&gt;&amp;quot; の形式で入力します。 &lt;/li&gt;&lt;li&gt;.1 から .254 までの IP アドレス範囲を追加するには、最後のオクテットにワイルドカードを使用して &amp;quot;&lt;span style=&quot; font-weight:700;&quot;&gt;x.x.x.*&lt;/span&gt;&amp;quot; の形式で入力します。 &lt;/li&gt;&lt;li&gt;IP アドレスの範囲を追加するには &amp;quot;&lt;span style=&quot; font-weight:700;&quot;&gt;x.x.x.x - x.x.x.x&lt;/span&gt;&amp;quot; の形式で入力します。 &lt;/li&gt;&lt;/ul&gt;入力できるアドレスは最大 4096 個です。&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+</context>
+<context>
     <name>AppInfo</name>
     <message>
         <source>Application version: %1 (Build %2)</source>
         <comment>software version and build number</comment>
         <translation>アプリケーション バージョン: %1 (ビルド %2)</translation>
+    </message>
+</context>
+<context>
+    <name>ApplicationUpdateCheck</name>
+    <message>
+        <source>%1. %2&lt;br&gt;</source>
+        <comment>1=counter for fw change list 2=text for change information</comment>
+        <translation>%1. %2&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;The following changes have been made in this version:&lt;br&gt;%1&lt;br&gt;</source>
+        <translation>&lt;br&gt;このバージョンでは次の変更が行われました:&lt;br&gt;%1&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;A newer version %1 is &lt;a href=&quot;%2&quot;&gt;available for download&lt;/a&gt;.%3&lt;/html&gt;</source>
+        <comment>1=latest version 2=URL link 3=changes list</comment>
+        <translation>&lt;html&gt;新しいバージョン %1 を&lt;a href=&quot;%2&quot;&gt;ダウンロードできます&lt;/a&gt;。%3&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>No newer updates are available. You are using the latest version.</source>
+        <translation>新しい更新はありません。最新のバージョンを使用しています。</translation>
+    </message>
+    <message>
+        <source>Error: Unable to retrieve latest version information.</source>
+        <translation>エラー: 最新バージョンの情報を取得できません。</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadStatus</name>
+    <message>
+        <source>No error</source>
+        <translation>エラーなし</translation>
+    </message>
+    <message>
+        <source>Error: Download file is corrupted (checksum failed).</source>
+        <translation>エラー: ダウンロードしたファイルが破損しています (チェックサムが一致しません)。</translation>
+    </message>
+    <message>
+        <source>Error: Unable to save the firmware file.</source>
+        <translation>エラー: ファームウェア ファイルを保存できません。</translation>
+    </message>
+    <message>
+        <source>Error: Unable to delete existing firmware file.</source>
+        <translation>エラー: 既存のファームウェア ファイルを削除できません。</translation>
+    </message>
+    <message>
+        <source>An error occurred while downloading the firmware. Check Internet connectivity and try again.</source>
+        <translation>ファームウェアのダウンロード中にエラーが発生しました。インターネット接続を確認して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Error: Unable to extract the firmware file.</source>
+        <translation>エラー: ファームウェア ファイルを展開できません。</translation>
+    </message>
+    <message>
+        <source>Unknown error: %1</source>
+        <translation>不明なエラー: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FileDownloader</name>
+    <message>
+        <source>bytes/sec</source>
+        <comment>download speed</comment>
+        <translation>バイト/秒</translation>
+    </message>
+    <message>
+        <source>kB/s</source>
+        <comment>download speed</comment>
+        <translation>KB/秒</translation>
+    </message>
+    <message>
+        <source>MB/s</source>
+        <comment>download speed</comment>
+        <translation>MB/秒</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <comment>1=download speed 2=speed units</comment>
+        <translation>%1 %2</translation>
     </message>
 </context>
 <context>
@@ -53,6 +194,72 @@
     </message>
 </context>
 <context>
+    <name>MyTableView</name>
+    <message>
+        <source>Power On</source>
+        <comment>right-click menu</comment>
+        <translation>電源オン</translation>
+    </message>
+    <message>
+        <source>Power Off</source>
+        <comment>right-click menu</comment>
+        <translation>電源オフ</translation>
+    </message>
+    <message>
+        <source>Refresh display information</source>
+        <translation>ディスプレイ情報を更新</translation>
+    </message>
+    <message>
+        <source>Set &quot;Power Save Mode&quot; to &quot;Auto Power Save&quot;</source>
+        <comment>right-click menu</comment>
+        <translation>「省電力モード」を「自動省電力」に設定</translation>
+    </message>
+    <message>
+        <source>Set &quot;Power Save Mode&quot; to &quot;Auto Standby&quot;</source>
+        <comment>right-click menu</comment>
+        <translation>「省電力モード」を「自動スタンバイ」に設定</translation>
+    </message>
+</context>
+<context>
+    <name>OptionSetting</name>
+    <message>
+        <source>Application settings</source>
+        <translation>アプリケーション設定</translation>
+    </message>
+    <message>
+        <source>Simultaneous update limit</source>
+        <translation>同時更新数の上限</translation>
+    </message>
+    <message>
+        <source>Limits the number of active firmware updates. If the amount selected for update exceeds this number, the displays queue until others finish.</source>
+        <translation>同時に実行するファームウェア更新の数を制限します。更新対象として選択したディスプレイがこの数を超える場合、超えた分のディスプレイは他の更新が終わるまで待機します。</translation>
+    </message>
+    <message>
+        <source>Single display only</source>
+        <translation>1 台のみ</translation>
+    </message>
+    <message>
+        <source>Up to 5 displays (default)</source>
+        <translation>最大 5 台 (既定)</translation>
+    </message>
+    <message>
+        <source>Up to 20 displays</source>
+        <translation>最大 20 台</translation>
+    </message>
+    <message>
+        <source>Legacy display model support</source>
+        <translation>レガシー ディスプレイ モデルのサポート</translation>
+    </message>
+    <message>
+        <source>Applying firmware updates on older legacy models requires extra caution, and updates should only be performed when necessary to resolve a particular issue being experienced that is addressed in a newer firmware release. Please contact Vantor technical support for assistance with these models.</source>
+        <translation>旧型のレガシー モデルにファームウェア更新を適用する場合は、特に注意が必要です。更新は、新しいファームウェア リリースで対処されている特定の問題が発生しており、その解決に必要な場合にのみ実行してください。これらのモデルについては、Vantor テクニカル サポートにお問い合わせください。</translation>
+    </message>
+    <message>
+        <source>Enable firmware updates on legacy display models</source>
+        <translation>レガシー ディスプレイ モデルのファームウェア更新を有効にする</translation>
+    </message>
+</context>
+<context>
     <name>PDFirmUpTool</name>
     <message>
         <source>Vantor Display Firmware Update Tool</source>
@@ -78,6 +285,196 @@
         <source>Log</source>
         <translation>ログ</translation>
     </message>
+    <message>
+        <source>Search network for displays </source>
+        <translation>ネットワーク上のディスプレイを検索 </translation>
+    </message>
+    <message>
+        <source>Update firmware via LAN</source>
+        <translation>LAN 経由でファームウェアを更新</translation>
+    </message>
+    <message>
+        <source>Create firmware USB drive for selected display...</source>
+        <translation>選択したディスプレイ用のファームウェア USB ドライブを作成...</translation>
+    </message>
+    <message>
+        <source>Broadcast search LAN interface:</source>
+        <translation>ブロードキャスト検索の LAN インターフェイス:</translation>
+    </message>
+    <message>
+        <source>Deselect all</source>
+        <translation>すべて選択解除</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>ツール(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Search network for displays</source>
+        <translation>ネットワーク上のディスプレイを検索(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Refresh display information</source>
+        <translation>ディスプレイ情報を更新</translation>
+    </message>
+    <message>
+        <source>Debug</source>
+        <translation>デバッグ</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Broadcast search</source>
+        <translation>ブロードキャスト検索</translation>
+    </message>
+    <message>
+        <source>Searches for displays on this network segment using UDP Broadcast</source>
+        <translation>UDP ブロードキャストを使用して、このネットワーク セグメント上のディスプレイを検索します</translation>
+    </message>
+    <message>
+        <source>Targeted search</source>
+        <translation>アドレス指定検索</translation>
+    </message>
+    <message>
+        <source>Searches for displays at specific IP addresses</source>
+        <translation>指定した IP アドレスのディスプレイを検索します</translation>
+    </message>
+    <message>
+        <source>&amp;Configure Targeted search...</source>
+        <translation>アドレス指定検索の設定(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>Create firmware &amp;USB drive by model...</source>
+        <translation>モデルを指定してファームウェア USB ドライブを作成(&amp;U)...</translation>
+    </message>
+    <message>
+        <source>Download firmware for offline use...</source>
+        <translation>オフライン用にファームウェアをダウンロード...</translation>
+    </message>
+    <message>
+        <source>Selected</source>
+        <translation>選択したディスプレイ</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>すべて</translation>
+    </message>
+    <message>
+        <source>Cancel all queued updates via LAN</source>
+        <translation>待機中の LAN 経由の更新をすべてキャンセル</translation>
+    </message>
+    <message>
+        <source>Application settings...</source>
+        <translation>アプリケーション設定...</translation>
+    </message>
+    <message>
+        <source>Generate file hash info</source>
+        <translation>ファイルのハッシュ情報を生成</translation>
+    </message>
+    <message>
+        <source>Clear downloaded firmware files</source>
+        <translation>ダウンロードしたファームウェア ファイルを削除</translation>
+    </message>
+    <message>
+        <source>Show Asset Tag column</source>
+        <translation>資産タグ列を表示</translation>
+    </message>
+    <message>
+        <source>Show MAC Address column</source>
+        <translation>MAC アドレス列を表示</translation>
+    </message>
+    <message>
+        <source>About...</source>
+        <translation>バージョン情報...</translation>
+    </message>
+    <message>
+        <source>Check for updates</source>
+        <translation>更新の確認</translation>
+    </message>
+    <message>
+        <source>View README</source>
+        <translation>README を表示</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>Broadcast search</source>
+        <comment>search button menu text</comment>
+        <translation>ブロードキャスト検索</translation>
+    </message>
+    <message>
+        <source>Targeted search</source>
+        <comment>search button menu text</comment>
+        <translation>アドレス指定検索</translation>
+    </message>
+    <message>
+        <source>Cancel downloads</source>
+        <translation>ダウンロードをキャンセル</translation>
+    </message>
+    <message>
+        <source>Create firmware USB drive for %1 display...</source>
+        <comment>1=model name</comment>
+        <translation>%1 ディスプレイ用のファームウェア USB ドライブを作成...</translation>
+    </message>
+    <message>
+        <source>Firmware update is in progress.
+
+Are you sure you want to quit?</source>
+        <translation>ファームウェアを更新しています。
+
+終了してもよろしいですか?</translation>
+    </message>
+    <message>
+        <source>ReadMe.html</source>
+        <comment>name of localized README file</comment>
+        <translation>ReadMe_ja.html</translation>
+    </message>
+    <message>
+        <source>Unable to open README file.</source>
+        <translation>README ファイルを開けません。</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>検索しています...</translation>
+    </message>
+    <message>
+        <source>Search error</source>
+        <translation>検索エラー</translation>
+    </message>
+    <message>
+        <source>Searching... Found %1 display(s) on LAN</source>
+        <comment>1=number of displays found</comment>
+        <translation>検索しています... LAN 上で %1 台のディスプレイが見つかりました</translation>
+    </message>
+    <message>
+        <source>Found %1 display(s) on LAN</source>
+        <comment>1=number of displays</comment>
+        <translation>LAN 上で %1 台のディスプレイが見つかりました</translation>
+    </message>
+    <message>
+        <source>Refreshing display information from %1 display(s)...</source>
+        <comment>1=number of displays</comment>
+        <translation>%1 台のディスプレイの情報を更新しています...</translation>
+    </message>
+</context>
+<context>
+    <name>ReleaseDbRetrieval</name>
+    <message>
+        <source>Downloaded %1 firmware definitions</source>
+        <translation>%1 件のファームウェア定義をダウンロードしました</translation>
+    </message>
+    <message>
+        <source>%1 local file firmware definitions</source>
+        <translation>ローカル ファイルのファームウェア定義 %1 件</translation>
+    </message>
+    <message>
+        <source>Error %1 downloading firmware definitions. Check Internet connection and restart.</source>
+        <translation>ファームウェア定義のダウンロード中にエラー %1 が発生しました。インターネット接続を確認して再起動してください。</translation>
+    </message>
 </context>
 <context>
     <name>SV_Information_Dialog</name>
@@ -92,6 +489,89 @@
     <message>
         <source>Copy</source>
         <translation>コピー</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateWarningMessageDialog</name>
+    <message>
+        <source>Firmware Update Cautions</source>
+        <translation>ファームウェア更新に関する注意事項</translation>
+    </message>
+    <message>
+        <source>Please carefully read the following caution items before perfoming a firmware update:</source>
+        <translation>ファームウェアを更新する前に、次の注意事項をよくお読みください:</translation>
+    </message>
+    <message>
+        <source>I have read and understood these caution items</source>
+        <translation>上記の注意事項を読み、理解しました</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Only update the display firmware if the new version provides an essential new functionality or fixes an issue currently being encountered.</source>
+        <translation>ディスプレイのファームウェアは、新しいバージョンで必要な新機能が提供される場合、または現在発生している問題が修正される場合にのみ更新してください。</translation>
+    </message>
+    <message>
+        <source>Ensure that you have physical access to the displays in case updating via LAN fails and manual recovery is necessary.</source>
+        <translation>LAN 経由の更新に失敗して手動での復旧が必要になる場合に備えて、ディスプレイに直接アクセスできることを確認してください。</translation>
+    </message>
+    <message>
+        <source>Do not update displays used for critical applications or schedules without first making contingency plans in case the update process via LAN fails.</source>
+        <translation>重要な用途やスケジュールに使用しているディスプレイは、LAN 経由の更新に失敗した場合の対策を事前に用意してから更新してください。</translation>
+    </message>
+    <message>
+        <source>Do not power off or disconnect power while the firmware update is in progress.</source>
+        <translation>ファームウェアの更新中は、電源を切ったり電源を外したりしないでください。</translation>
+    </message>
+    <message>
+        <source>Do not close this application while a firmware update is in progress.</source>
+        <translation>ファームウェアの更新中は、このアプリケーションを閉じないでください。</translation>
+    </message>
+    <message>
+        <source>Do not disconnect the network while a firmware update is in progress.</source>
+        <translation>ファームウェアの更新中は、ネットワークを切断しないでください。</translation>
+    </message>
+    <message>
+        <source>When updating several displays, it is recommended to first test the update process on a single or small number of displays.</source>
+        <translation>複数のディスプレイを更新する場合は、まず 1 台または少数のディスプレイで更新手順をテストすることをお勧めします。</translation>
+    </message>
+    <message>
+        <source>Do not turn off updated displays daisy chained via the built-in LAN hub if displays further along the daisy chain are still updating. Wait for all displays to complete updating.</source>
+        <translation>内蔵 LAN ハブでデイジー チェーン接続されたディスプレイでは、チェーンの先のディスプレイがまだ更新中の場合、更新済みのディスプレイの電源を切らないでください。すべてのディスプレイの更新が完了するまでお待ちください。</translation>
+    </message>
+    <message>
+        <source>Try and reduce or eliminate other heavy network traffic that may otherwise interfere with the firmware update.</source>
+        <translation>ファームウェアの更新の妨げになるおそれがあるため、ほかの大量のネットワーク トラフィックはできるだけ減らすか、なくしてください。</translation>
+    </message>
+    <message>
+        <source>Updating via a VPN or other remote network requires additional care since the connection may be interrupted or slow and cause an update failure.</source>
+        <translation>VPN などのリモート ネットワーク経由で更新する場合は、接続の中断や速度の低下によって更新に失敗するおそれがあるため、特に注意してください。</translation>
+    </message>
+    <message>
+        <source>On some display models the firmware update progress indicator may stay at 0% or not advance for several minutes. This is normal.</source>
+        <translation>一部のディスプレイ モデルでは、ファームウェア更新の進行状況が 0% のままになったり、数分間進まなかったりすることがあります。これは正常な動作です。</translation>
+    </message>
+    <message>
+        <source>Some display models may briefly show the &quot;Finished&quot; power LED sequence while the various firmware files are being updated. Check the &lt;i&gt;Status&lt;/i&gt; indicator in this application to confirm that the update process has finished.</source>
+        <translation>一部のディスプレイ モデルでは、各種ファームウェア ファイルの更新中に、電源 LED が一時的に「完了」のパターンを示すことがあります。更新が完了したかどうかは、このアプリケーションの&lt;i&gt;ステータス&lt;/i&gt;表示で確認してください。</translation>
+    </message>
+    <message>
+        <source>A negative time estimate doesn&apos;t indicate a failure. In some cases, the firmware update may take longer than average. An update failure will eventually timeout.</source>
+        <translation>推定残り時間が負の値になっても、失敗を示すものではありません。ファームウェアの更新に平均より長い時間がかかる場合があります。更新に失敗した場合は、最終的にタイムアウトになります。</translation>
+    </message>
+    <message>
+        <source>If a display is locked with its &lt;i&gt;SECURITY PASSWORD&lt;/i&gt; function, it is best to temporarily turn the &lt;i&gt;SECURITY&lt;/i&gt; function off before updating, especially when updating several displays.</source>
+        <translation>ディスプレイが &lt;i&gt;SECURITY PASSWORD&lt;/i&gt; 機能でロックされている場合は、更新の前に &lt;i&gt;SECURITY&lt;/i&gt; 機能を一時的にオフにすることをお勧めします。複数のディスプレイを更新する場合は特にご注意ください。</translation>
+    </message>
+    <message>
+        <source>Prevent this PC from restarting, going into a sleep mode, or applying Windows update while a firmware update is in progress.</source>
+        <translation>ファームウェアの更新中は、この PC が再起動したり、スリープ モードに移行したり、Windows Update を適用したりしないようにしてください。</translation>
     </message>
 </context>
 <context>
@@ -221,11 +701,11 @@
         <translation>エラー: ファームウェア更新用 IP アドレスに到達できません。</translation>
     </message>
     <message>
-        <source>Power state must be "On" to update firmware.</source>
+        <source>Power state must be &quot;On&quot; to update firmware.</source>
         <translation>ファームウェアを更新するには電源状態が「オン」である必要があります。</translation>
     </message>
     <message>
-        <source>Power Save Mode will be changed to "Off"</source>
+        <source>Power Save Mode will be changed to &quot;Off&quot;</source>
         <translation>省電力モードは「オフ」に変更されます</translation>
     </message>
     <message>
@@ -237,7 +717,7 @@
         <translation>USB による更新のみ</translation>
     </message>
     <message>
-        <source>Success. Please manually cycle the display's AC power.</source>
+        <source>Success. Please manually cycle the display&apos;s AC power.</source>
         <translation>成功しました。ディスプレイの AC 電源を手動で入れ直してください。</translation>
     </message>
     <message>
@@ -298,6 +778,37 @@
         <source>Status</source>
         <comment>column title</comment>
         <translation>ステータス</translation>
+    </message>
+</context>
+<context>
+    <name>powerLEDBlinkCodeToString</name>
+    <message>
+        <source>Flashing &lt;font color=&quot;green&quot;&gt;GREEN&lt;/font&gt;</source>
+        <translation>&lt;font color=&quot;green&quot;&gt;緑&lt;/font&gt;の点滅</translation>
+    </message>
+    <message>
+        <source>Alternating &lt;font color=&quot;red&quot;&gt;RED&lt;/font&gt; / &lt;font color=&quot;green&quot;&gt;GREEN&lt;/font&gt;</source>
+        <translation>&lt;font color=&quot;red&quot;&gt;赤&lt;/font&gt; / &lt;font color=&quot;green&quot;&gt;緑&lt;/font&gt;の交互点滅</translation>
+    </message>
+    <message>
+        <source>Flashing &lt;font color=&quot;red&quot;&gt;RED&lt;/font&gt;</source>
+        <translation>&lt;font color=&quot;red&quot;&gt;赤&lt;/font&gt;の点滅</translation>
+    </message>
+    <message>
+        <source>Flashing &lt;font color=&quot;blue&quot;&gt;BLUE&lt;/font&gt;</source>
+        <translation>&lt;font color=&quot;blue&quot;&gt;青&lt;/font&gt;の点滅</translation>
+    </message>
+    <message>
+        <source>Flashing &lt;font color=&quot;orange&quot;&gt;ORANGE&lt;/font&gt;</source>
+        <translation>&lt;font color=&quot;orange&quot;&gt;オレンジ&lt;/font&gt;の点滅</translation>
+    </message>
+    <message>
+        <source>Continuous &lt;font color=&quot;blue&quot;&gt;Blue&lt;/font&gt;</source>
+        <translation>&lt;font color=&quot;blue&quot;&gt;青&lt;/font&gt;の点灯</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>不明</translation>
     </message>
 </context>
 </TS>
