@@ -527,7 +527,7 @@ Are you sure you want to quit?</source>
     </message>
     <message>
         <source>Do not power off or disconnect power while the firmware update is in progress.</source>
-        <translation>ファームウェアの更新中は、電源を切ったり電源を外したりしないでください。</translation>
+        <translation>ファームウェアの更新中は、電源を切ったり、電源コードを抜いたりしないでください。</translation>
     </message>
     <message>
         <source>Do not close this application while a firmware update is in progress.</source>
