@@ -363,7 +363,7 @@
     </message>
     <message>
         <source>Cancel all queued updates via LAN</source>
-        <translation>待機中の LAN 経由の更新をすべてキャンセル</translation>
+        <translation>キューに登録された LAN 経由の更新をすべてキャンセル</translation>
     </message>
     <message>
         <source>Application settings...</source>
