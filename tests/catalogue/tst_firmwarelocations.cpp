@@ -92,13 +92,16 @@ void TestFirmwareLocations::serverUrl()
     QFETCH(QVariant, stored);
     QFETCH(QString, databaseUrl);
 
+    // The test settings point the server at a closed port; "not set" removes that.
     m_settings.clear();
-    if (stored.isValid()) {
-        QSettings store(QSettings::NativeFormat, QSettings::UserScope,
-                        QStringLiteral("Vantor Monitor User Tessilon"),
-                        QStringLiteral("Vantor Display Firmware Update Tool"));
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope,
+                    QStringLiteral("Vantor Monitor User Tessilon"),
+                    QStringLiteral("Vantor Display Firmware Update Tool"));
+    if (stored.isValid())
         store.setValue(QStringLiteral("Settings/Firmware Server URL"), stored);
-    }
+    else
+        store.remove(QStringLiteral("Settings/Firmware Server URL"));
+    store.sync();
     QCOMPARE(releaseDatabaseUrl(firmwareServerBaseUrl()), QUrl(databaseUrl));
 }
 
