@@ -310,9 +310,24 @@ void ControlExchange::interpretPowerSaveReply(const QByteArray &rest)
     else if (result == 0)
         m_reply.powerSaveMode = value >= 0 && value <= 2 ? value : -1;
     else if (result == 1)
-        m_reply.powerSaveMode = value == 0 ? 2 : -1; // the answer to a mode change
+        m_reply.powerSaveMode = value == 0 ? modeBeingSet() : -1; // a mode change accepted
     else
         m_reply.powerSaveMode = -1;
+}
+
+int ControlExchange::modeBeingSet() const
+{
+    // The display acknowledges every change with the same answer; record
+    // the mode it was asked for, so that the row shows what the display now
+    // does and a later update knows whether power saving must be switched off.
+    switch (m_inFlight) {
+    case TCP_REQ_POWER_SAVE_AUTO_POWER_SAVE:
+        return 0;
+    case TCP_REQ_POWER_SAVE_AUTO_STANDBY:
+        return 1;
+    default:
+        return 2;
+    }
 }
 
 int ControlExchange::interpretFirmwareText(const QByteArray &rest)

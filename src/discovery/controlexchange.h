@@ -63,6 +63,8 @@ private:
     int interpretPowerSwitchReply(const QByteArray &message);
     int interpretFirmwareText(const QByteArray &rest);
     void interpretPowerSaveReply(const QByteArray &rest);
+    // Power-save mode that the request in flight sets (off for anything else).
+    int modeBeingSet() const;
     int interpretParameterReply(char type, const QByteArray &message);
     Outcome settle(int code);
     void clear(int flags) { m_remaining &= ~flags; }

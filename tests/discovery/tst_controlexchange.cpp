@@ -161,7 +161,7 @@ void tst_ControlExchange::stepOrder()
     QCOMPARE(r.fwVersions[3], QStringLiteral("V04"));
     QCOMPARE(r.assetTag, QStringLiteral("ASSET-TAIL"));
     QCOMPARE(r.powerState, 1);
-    QCOMPARE(r.powerSaveMode, 2);
+    QCOMPARE(r.powerSaveMode, 1); // auto standby was the last change
     QCOMPARE(r.lockStatus, 0);
     QCOMPARE(r.ip2CheckResult, 0);
     QCOMPARE(r.setParamValue, 0x2A3B);
@@ -236,10 +236,11 @@ void tst_ControlExchange::replies_data()
                                    << "powerSaveMode" << QVariant(-1);
     row("set result 1 with value 1") << TCP_REQ_POWER_SAVE_AUTO_STANDBY << commandReply("CB0B0101") << go << 0 << 0
                                      << "powerSaveMode" << QVariant(-1);
+    // The same acknowledgement for every change: the requested mode is recorded.
     row("CB0B0100 after setting auto power save") << TCP_REQ_POWER_SAVE_AUTO_POWER_SAVE << commandReply("CB0B0100")
-                                                  << go << 0 << 0 << "powerSaveMode" << QVariant(2);
+                                                  << go << 0 << 0 << "powerSaveMode" << QVariant(0);
     row("CB0B0100 after setting auto standby") << TCP_REQ_POWER_SAVE_AUTO_STANDBY << commandReply("CB0B0100") << go
-                                               << 0 << 0 << "powerSaveMode" << QVariant(2);
+                                               << 0 << 0 << "powerSaveMode" << QVariant(1);
     row("CB0B0100 after setting off") << TCP_REQ_POWER_SAVE_OFF << commandReply("CB0B0100") << go << 0 << 0
                                       << "powerSaveMode" << QVariant(2);
     row("newer firmware text") << TCP_REQ_FIRMWARE << commandReply("CB020000R1.200") << go << 0 << 0
