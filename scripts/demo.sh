@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Shows the whole tool at work on a machine without displays: installs what
+# is missing, builds, starts the demo fleet of simulated displays and the
+# local firmware server inside network namespaces of their own, and starts
+# the application in the same namespaces with settings that point at the
+# local firmware server. Its first search, a real broadcast, fills the table.
+# Closing the window (or Ctrl-C) stops everything and removes the namespaces.
+#
+#   scripts/demo.sh                 needs root for the namespaces
+#   scripts/demo.sh --screenshot F  no window: runs under Xvfb, saves F, stops
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+
+screenshot=""
+if [ "${1:-}" = "--screenshot" ]; then
+    screenshot="$(realpath -m "${2:?--screenshot needs a file name}")"
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    echo "demo: the demo creates network namespaces; run it as root" >&2
+    exit 1
+fi
+
+scripts/install-deps.sh
+scripts/build.sh qt5 >/dev/null
+build="$root/build/qt5"
+
+home="$(mktemp -d)"
+demo_pid=""
+cleanup() {
+    trap - INT TERM EXIT
+    [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null && wait "$demo_pid" 2>/dev/null
+    rm -rf "$home"
+}
+trap cleanup INT TERM EXIT
+
+# The application's own settings, in a throwaway home folder.
+mkdir -p "$home/.config/Vantor Monitor User Tessilon" "$home/Documents"
+cat > "$home/.config/Vantor Monitor User Tessilon/Vantor Display Firmware Update Tool.conf" <<'CONF'
+[Settings]
+Firmware%20Server%20URL=http://127.0.0.1:8070/firmwareupdates/
+Main%20Dialog%20Width=1240
+Main%20Dialog%20Height=760
+CONF
+
+tools/demo/start-demo-netns.sh "$build" > "$home/demo.log" 2>&1 &
+demo_pid=$!
+# Both programs print a ready line once their sockets are bound.
+for _ in $(seq 100); do
+    [ "$(grep -c '"event":"ready"' "$home/demo.log" 2>/dev/null)" -ge 2 ] && break
+    kill -0 "$demo_pid" 2>/dev/null || { cat "$home/demo.log" >&2; exit 1; }
+    sleep 0.1
+done
+
+run_app() {
+    ip netns exec vdfu-demo-app env HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+        XDG_RUNTIME_DIR="$home" "$@"
+}
+
+if [ -z "$screenshot" ]; then
+    run_app "$build/bin/VantorDisplayFirmwareUpdateTool"
+else
+    # Database (about 1 s), first search after 3 s, then the exchanges.
+    run_app xvfb-run -a -s "-screen 0 1280x800x24" sh -c "
+        '$build/bin/VantorDisplayFirmwareUpdateTool' & app=\$!
+        sleep 12
+        import -window root '$screenshot'
+        kill \$app"
+    echo "demo: screenshot saved to $screenshot"
+fi

@@ -1,0 +1,327 @@
+// The real main window, end to end over loopback: the demo catalogue from
+// the local firmware server, the demo fleet in the display simulator, and a
+// targeted search started by the window itself once the database is there.
+#include "app/pdfirmuptool.h"
+#include "app/sv_information_dialog.h"
+#include "dialogs/messageboxes.h"
+#include "discovery/pdtcpreply.h"
+#include "firmwareserverprocess.h"
+#include "pdfirmuptooltestaccess.h"
+#include "resources/resourceinit.h"
+#include "simulatorprocess.h"
+#include "testsettings.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The demo fleet's addresses moved into a block of this test's own.
+const char kDemoBlock[] = "127.0.0.";
+const char kBlock[] = "127.0.88.";
+const char kSecondBlock[] = "127.0.89.";
+constexpr int kSearchTimeoutMs = 30000;
+
+QString address(int host)
+{
+    return QLatin1String(kBlock) + QString::number(host);
+}
+
+QJsonArray demoFleet()
+{
+    QFile file(QStringLiteral(VDFU_DEMO_CATALOGUE_DIR "/demo-fleet.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QJsonArray result;
+    const QJsonArray displays = QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("displays")).toArray();
+    for (const QJsonValue &value : displays) {
+        QJsonObject display = value.toObject();
+        const QString own = display.value(QLatin1String("address")).toString();
+        display[QLatin1String("address")] = QString(own).replace(QLatin1String(kDemoBlock), QLatin1String(kBlock));
+        if (display.contains(QLatin1String("address2"))) {
+            const QString second = display.value(QLatin1String("address2")).toString();
+            display[QLatin1String("address2")] =
+                QString(second).replace(QLatin1String(kDemoBlock), QLatin1String(kSecondBlock));
+        }
+        // One display answers slowly, though within the client's time-out.
+        if (own.endsWith(QLatin1String(".10"))) {
+            display[QLatin1String("faults")] = QJsonObject{
+                {"tcp", QJsonArray{QJsonObject{{"command", "C216"}, {"fault", "delay"}, {"ms", 1500}}}}};
+        }
+        result.append(display);
+    }
+    // One more that refuses the control connection.
+    result.append(QJsonObject{{"address", address(22)},
+                              {"modelName", "K5-552"},
+                              {"seriesCode", 3},
+                              {"currentFirmware", "R1.300"},
+                              {"faults", QJsonObject{{"tcpRefuse", true}}}});
+    return result;
+}
+
+}
+
+class tst_SearchOrchestration : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void automaticSearchFillsAndMatchesTheList();
+    void refreshOneRowAndAll();
+    void powerAndPowerSaveRequests();
+    void searchFindingNothing();
+    void newSearchWhileExchangesRun();
+
+private:
+    void createWindow();
+    bool waitForQuiet(int timeoutMs = kSearchTimeoutMs);
+    int rowOf(int host);
+    QString statusText() const { return m_window->statusBar()->currentMessage(); }
+
+    TestSettingsLocation m_settings;
+    QTemporaryDir m_documents;
+    FirmwareServerProcess m_server;
+    SimulatorProcess m_simulator;
+    QJsonArray m_fleet;
+    std::unique_ptr<PDFirmUpTool> m_window;
+    std::unique_ptr<PDFirmUpToolTestAccess> m_access;
+};
+
+void tst_SearchOrchestration::initTestCase()
+{
+    initVdfuResources();
+    QVERIFY2(m_server.startDemoCatalogue(), qPrintable(m_server.errorString()));
+    m_fleet = demoFleet();
+    QCOMPARE(m_fleet.size(), 21);
+    QVERIFY2(m_simulator.start(m_fleet), qPrintable(m_simulator.errorString()));
+}
+
+void tst_SearchOrchestration::init()
+{
+    m_settings.clear();
+    m_settings.setMainValue(QStringLiteral("Firmware Server URL"), m_server.baseUrl().toString());
+    m_settings.setMainValue(QStringLiteral("IP Address Scan Text"),
+                            QString(address(2) + QLatin1Char('-') + address(22)));
+    m_simulator.clearEvents();
+    // The demo catalogue announces a newer build of the tool: its notice
+    // comes 5 s after the database and is answered without showing.
+    MessageBoxes::setNextAnswer(QMessageBox::Ok);
+}
+
+void tst_SearchOrchestration::cleanup()
+{
+    m_access.reset();
+    m_window.reset();
+}
+
+void tst_SearchOrchestration::createWindow()
+{
+    PDFirmUpTool::Environment environment; // no LAN interface: never a broadcast
+    environment.documentsFolder = m_documents.path();
+    m_window = std::make_unique<PDFirmUpTool>(environment);
+    m_access = std::make_unique<PDFirmUpToolTestAccess>(*m_window);
+}
+
+// The search is over and every exchange has reported.
+bool tst_SearchOrchestration::waitForQuiet(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (!m_access->searching() && m_access->pendingTcpReplies() == 0
+            && statusText().startsWith(QLatin1String("Found")))
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+int tst_SearchOrchestration::rowOf(int host)
+{
+    const QHostAddress wanted(address(host));
+    const DisplayList &list = m_access->list();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list.at(i).ipAddress == wanted)
+            return i;
+    }
+    return -1;
+}
+
+void tst_SearchOrchestration::automaticSearchFillsAndMatchesTheList()
+{
+    createWindow();
+    // The database arrives, the targeted search starts 3 s later by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(m_access->databaseLoaded(), 10000);
+    QVERIFY(waitForQuiet());
+
+    const DisplayList &list = m_access->list();
+    QCOMPARE(list.size(), 21);
+    QCOMPARE(statusText(), QStringLiteral("Found 21 display(s) on LAN"));
+
+    for (const QJsonValue &value : qAsConst(m_fleet)) {
+        const QJsonObject display = value.toObject();
+        const QString where = display.value(QLatin1String("address")).toString();
+        const int row = rowOf(where.section(QLatin1Char('.'), 3).toInt());
+        QVERIFY2(row >= 0, qPrintable(where));
+        const DISPLAY_LIST_ENTRY &e = list.at(row);
+        QVERIFY2(!e.tcpClient, qPrintable(where));
+        QCOMPARE(e.modelName, display.value(QLatin1String("modelName")).toString());
+        if (display.value(QLatin1String("faults")).toObject().contains(QLatin1String("tcpRefuse")))
+            continue; // checked below
+        QCOMPARE(e.macAddress, display.value(QLatin1String("macAddress")).toString());
+        if (display.value(QLatin1String("readableWhenOff")).toBool(true)) {
+            QCOMPARE(e.serialNumber, display.value(QLatin1String("serialNumber")).toString());
+            QCOMPARE(e.assetTag, display.value(QLatin1String("assetTag")).toString());
+            QCOMPARE(e.powerState, display.value(QLatin1String("powerState")).toInt(1));
+        }
+        QVERIFY2(e.matchStatus != MatchStatus::NotMatched, qPrintable(where));
+    }
+
+    struct Expectation
+    {
+        int host;
+        int matchStatus;
+        bool selected;
+    };
+    const Expectation expectations[] = {
+        {2, MatchStatus::NewerViaLan, true},     // needs a LAN update
+        {3, MatchStatus::UpToDate, false},       // up to date
+        {4, MatchStatus::NewerViaLan, true},     // serial-number variant
+        {12, MatchStatus::NewerViaLan, false},   // legacy model, legacy support off
+        {14, MatchStatus::NewerUsbOnly, false},  // USB only
+        {17, MatchStatus::NewerViaLan, false},   // needs a newer application build
+        {20, MatchStatus::NoRelease, false},     // not in the catalogue
+        {21, MatchStatus::NoVersionReported, false},
+    };
+    for (const Expectation &x : expectations) {
+        const DISPLAY_LIST_ENTRY &e = list.at(rowOf(x.host));
+        QVERIFY2(e.matchStatus == x.matchStatus,
+                 qPrintable(QStringLiteral("host %1: %2").arg(x.host).arg(e.matchStatus)));
+        QVERIFY2(e.selectedForUpdate == x.selected, qPrintable(QString::number(x.host)));
+    }
+    QCOMPARE(list.at(rowOf(2)).currentFirmware, QStringLiteral("R1.200"));
+
+    displayListModel *model = m_access->model();
+    auto statusOf = [&](int host) {
+        return model->data(model->index(rowOf(host), displayListModel::StatusColumn)).toString();
+    };
+    QCOMPARE(list.at(rowOf(6)).commStatus, 2); // second address does not answer
+    QCOMPARE(statusOf(6), QStringLiteral("Error: Firmware update IP address is unreachable."));
+    QCOMPARE(list.at(rowOf(7)).lockStatus, 1);
+    QCOMPARE(list.at(rowOf(17)).requiresAppBuild, 250301);
+    QCOMPARE(statusOf(17), QStringLiteral("Need newer application build 250301."));
+    QCOMPARE(list.at(rowOf(22)).commStatus, 1);
+    QCOMPARE(statusOf(22), QStringLiteral("Unable to communicate with display."));
+    QCOMPARE(model->data(model->index(rowOf(2), displayListModel::ActionColumn), Qt::CheckStateRole).toInt(),
+             int(Qt::Checked));
+
+    const QString log = m_window->logWindow()->text();
+    QVERIFY(log.contains(QLatin1String("UDP found model: \"K5-432\" IP address: \"127.0.88.2\"")));
+    QVERIFY(log.contains(QLatin1String("TCP request flags:")));
+    QVERIFY(log.contains(QLatin1String("Found 21 displays on LAN")));
+}
+
+void tst_SearchOrchestration::refreshOneRowAndAll()
+{
+    createWindow();
+    QVERIFY(waitForQuiet());
+
+    // An operator's choice survives a refresh: no auto-selection afterwards.
+    const int updatable = rowOf(2);
+    m_access->list()[updatable].selectedForUpdate = false;
+
+    m_simulator.clearEvents();
+    m_window->refresh_row_by_TcpClient(updatable);
+    QCOMPARE(m_access->pendingTcpReplies(), 1);
+    QCOMPARE(statusText(), QStringLiteral("Refreshing display information from 1 display(s)..."));
+    // A second request while the first is in flight does nothing.
+    m_window->refresh_row_by_TcpClient(updatable);
+    QCOMPARE(m_access->pendingTcpReplies(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 10000);
+    QVERIFY(m_simulator.waitForEvent(QStringLiteral("tcpCommand"),
+                                     {{"display", address(2)}, {"message", "C216"}}));
+    QVERIFY(!m_access->list().at(updatable).selectedForUpdate);
+    QVERIFY(statusText().isEmpty());
+
+    const int rows = m_access->list().size();
+    QMetaObject::invokeMethod(m_window.get(), "on_actionRefreshAll_triggered");
+    QCOMPARE(m_access->pendingTcpReplies(), rows);
+    QCOMPARE(statusText(), QStringLiteral("Refreshing display information from %1 display(s)...").arg(rows));
+    QTRY_VERIFY_WITH_TIMEOUT(m_access->pendingTcpReplies() < rows && m_access->pendingTcpReplies() > 0, 10000);
+    QCOMPARE(statusText(), QStringLiteral("Refreshing display information from %1 display(s)...")
+                               .arg(m_access->pendingTcpReplies()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 15000);
+    QVERIFY(!m_access->list().at(updatable).selectedForUpdate);
+    QCOMPARE(m_access->list().at(rowOf(22)).commStatus, 1);
+    QCOMPARE(m_access->list().at(rowOf(3)).commStatus, 0);
+}
+
+void tst_SearchOrchestration::powerAndPowerSaveRequests()
+{
+    createWindow();
+    QVERIFY(waitForQuiet());
+
+    // Displays of the demo fleet are on unless stated otherwise.
+    const int row = rowOf(3);
+    m_window->requestPowerOff_by_TcpClient(row);
+    QVERIFY(m_simulator.waitForEvent(QStringLiteral("powerChanged"), {{"display", address(3)}}, 10000));
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 10000);
+    QVERIFY(m_access->list().at(row).powerState != 1);
+
+    m_simulator.clearEvents();
+    m_window->requestPowerOn_by_TcpClient(row);
+    QVERIFY(m_simulator.waitForEvent(QStringLiteral("powerChanged"),
+                                     {{"display", address(3)}, {"powerState", 1}}, 10000));
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->list().at(row).powerState, 1, 10000);
+
+    // QZ-651 is in power-save mode Auto Power Save (0).
+    const int saving = rowOf(13);
+    QCOMPARE(m_access->list().at(saving).powerSaveMode, 0);
+    m_window->requestSetPowerSaveToAutoStandby_by_TcpClient(saving);
+    QVERIFY(m_simulator.waitForEvent(QStringLiteral("powerSaveChanged"),
+                                     {{"display", address(13)}, {"powerSaveMode", 1}}, 10000));
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->list().at(saving).powerSaveMode, 1, 10000);
+    m_window->requestSetPowerSaveToAutoPowerSave_by_TcpClient(saving);
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->list().at(saving).powerSaveMode, 0, 10000);
+    QCOMPARE(m_access->pendingTcpReplies(), 0);
+
+    // A refused connection marks the row as not communicating.
+    m_window->requestPowerOn_by_TcpClient(rowOf(22));
+    QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 10000);
+    QCOMPARE(m_access->list().at(rowOf(22)).commStatus, 1);
+}
+
+void tst_SearchOrchestration::searchFindingNothing()
+{
+    m_settings.setMainValue(QStringLiteral("IP Address Scan Text"), address(250));
+    createWindow();
+    QVERIFY(waitForQuiet());
+    QCOMPARE(statusText(), QStringLiteral("Found 0 display(s) on LAN"));
+    QVERIFY(m_access->list().isEmpty());
+    QCOMPARE(m_access->pendingTcpReplies(), 0);
+}
+
+void tst_SearchOrchestration::newSearchWhileExchangesRun()
+{
+    createWindow();
+    // Restart while exchanges are under way (host 10 answers slowly).
+    QTRY_VERIFY_WITH_TIMEOUT(m_access->pendingTcpReplies() > 0, 12000);
+    QMetaObject::invokeMethod(m_window.get(), "on_actionAdvanced_network_search_triggered");
+    QVERIFY(m_access->searching());
+    QVERIFY(waitForQuiet());
+    QCOMPARE(m_access->list().size(), 21);
+    for (const DISPLAY_LIST_ENTRY &e : qAsConst(m_access->list()))
+        QVERIFY(!e.tcpClient);
+    QCOMPARE(m_access->pendingTcpReplies(), 0);
+}
+
+QTEST_MAIN(tst_SearchOrchestration)
+#include "tst_searchorchestration.moc"
