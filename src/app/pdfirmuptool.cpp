@@ -27,6 +27,8 @@
 namespace {
 
 const QSize kDefaultWindowSize(871, 566);
+// Columns follow their contents at most this often while results pour in.
+constexpr int kColumnResizeDelayMs = 150;
 const int kSelectorAll = -2;
 const int kSelectorNone = -1;
 
@@ -63,6 +65,9 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
 {
     ui->setupUi(this);
     m_firmUpdateTimer.setInterval(1000);
+    m_columnResizeTimer.setSingleShot(true);
+    m_columnResizeTimer.setInterval(kColumnResizeDelayMs);
+    connect(&m_columnResizeTimer, &QTimer::timeout, this, &PDFirmUpTool::resizeColumnsToContents);
     connect(&m_firmUpdateTimer, &QTimer::timeout, this, &PDFirmUpTool::FirmUpdateTimerHandle);
 
     m_logWindow = new SV_Information_Dialog(this);
@@ -281,6 +286,13 @@ void PDFirmUpTool::setWaitCursor(bool busy)
     }
 }
 
+void PDFirmUpTool::resizeColumnsToContents()
+{
+    MyTableView *table = ui->display_list_tableView;
+    for (int column = 0; column < displayListModel::ColumnCount - 1; ++column)
+        table->resizeColumnToContents(column);
+}
+
 void PDFirmUpTool::update_ui()
 {
     update_ui(true);
@@ -288,9 +300,10 @@ void PDFirmUpTool::update_ui()
 
 void PDFirmUpTool::update_ui(bool update_description_text)
 {
-    MyTableView *table = ui->display_list_tableView;
-    for (int column = 0; column < displayListModel::ColumnCount - 1; ++column)
-        table->resizeColumnToContents(column);
+    // Sizing a column measures up to a thousand rows; while a large fleet
+    // reports, results arrive far faster than that can be redone for each.
+    if (!m_columnResizeTimer.isActive())
+        m_columnResizeTimer.start();
 
     setWaitCursor(m_searching || m_pendingTcpReplies != 0 || m_activeDownloads != 0
                   || m_downloadForUsbDrive || m_downloadForModelUsbDrive || m_downloadForLanUpdate);
@@ -332,8 +345,14 @@ void PDFirmUpTool::update_ui(bool update_description_text)
     ui->actionRefreshAll->setEnabled(ready);
     ui->actionRefreshSelected->setEnabled(ready && current && !current->updateClient);
 
-    if (update_description_text)
-        ui->info_textBrowser->setHtml(buildDisplayInfoHtml(current ? row : -1));
+    if (update_description_text) {
+        // Laying out the panel again is costly; skip it when nothing changed.
+        const QString html = buildDisplayInfoHtml(current ? row : -1);
+        if (html != m_infoHtml) {
+            m_infoHtml = html;
+            ui->info_textBrowser->setHtml(html);
+        }
+    }
 
     ui->create_usb_drive_pushButton->setText(
         current && !current->modelName.isEmpty()

@@ -153,6 +153,8 @@ private:
     int currentRow() const;
     void applyColumnVisibility();
     void setWaitCursor(bool busy);
+    // Every column but the last to its contents (update_ui schedules it).
+    void resizeColumnsToContents();
     // Logs that a command's work is not available in this build yet.
     void logNotAvailable(const char *command) const;
 
@@ -163,6 +165,8 @@ private:
     QPushButton *m_cancelDownloadsButton = nullptr;
     QString m_readmeFolder;
     bool m_waitCursorShown = false;
+    QTimer m_columnResizeTimer;
+    QString m_infoHtml; // what the information panel shows
 
     // Display list
     DisplayList m_displayList;
