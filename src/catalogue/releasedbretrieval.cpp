@@ -17,7 +17,10 @@ ReleaseDbRetrieval::ReleaseDbRetrieval(const QString &firmwareFolder, const QUrl
 void ReleaseDbRetrieval::downloadJsonData()
 {
     dropDownloader();
-    m_downloader = new FileDownloader(++m_nextDownloaderId, false, m_databaseUrl, QString(),
+    // The first-response timer: a server that takes the connection but never
+    // answers would otherwise hold the start-up (and the first search) for
+    // good; without an answer the local copy is used instead.
+    m_downloader = new FileDownloader(++m_nextDownloaderId, true, m_databaseUrl, QString(),
                                       QByteArray(), this);
     connect(m_downloader, &FileDownloader::statusChanged, this,
             &ReleaseDbRetrieval::jsonHandlerStatusChanged);

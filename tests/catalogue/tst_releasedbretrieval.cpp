@@ -89,6 +89,7 @@ private slots:
     void interruptedWriteKeepsPreviousCopy();
     void writeIntoMissingFolderFails();
     void noFirmwareFolder();
+    void silentServerFallsBackToLocalCopy();
 
 private:
     QString serverDatabasePath() const;
@@ -262,6 +263,22 @@ void TestReleaseDbRetrieval::noFirmwareFolder()
     QCOMPARE(ready.at(0).at(0).value<FirmwareReleaseDb>().databaseVersion(), 2);
     QVERIFY(ready.at(0).at(1).toBool());
     QVERIFY(!QFileInfo::exists(QStringLiteral("/pd_firmware_releases.json")));
+}
+
+void TestReleaseDbRetrieval::silentServerFallsBackToLocalCopy()
+{
+    QVERIFY(writeFile(serverDatabasePath(), database(6, 2)));
+    QVERIFY(writeFile(localPath(), database(5, 1)));
+    FirmwareServerProcess silent;
+    QVERIFY2(silent.start(m_serverRoot.path(), {QStringLiteral("stallHeaders:/firmwareupdates/pd_firmware_releases.json")}),
+             qPrintable(silent.errorString()));
+
+    ReleaseDbRetrieval retrieval(m_local->path(), silent.databaseUrl());
+    QSignalSpy ready(&retrieval, &ReleaseDbRetrieval::databaseReady);
+    retrieval.downloadJsonData();
+    QVERIFY(ready.wait(15000));
+    QVERIFY(ready.at(0).at(1).toBool());
+    QCOMPARE(ready.at(0).at(0).value<FirmwareReleaseDb>().databaseVersion(), 5);
 }
 
 QTEST_GUILESS_MAIN(TestReleaseDbRetrieval)
