@@ -10,6 +10,7 @@
 
 #include "discovery/openfilelimit.h"
 #include "discovery/tcpclient.h"
+#include "simulatorprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,16 +37,6 @@ constexpr int kFlags = TCP_REQ_MODEL_NAME | TCP_REQ_SERIAL_NUMBER | TCP_REQ_POWE
                        | TCP_REQ_POWER_SAVE_READ;
 constexpr int kLimitMs = 120000;
 
-// The addresses the simulator gives a generated fleet: consecutive, without .0 and .255.
-QList<QHostAddress> fleetAddresses(int count)
-{
-    QList<QHostAddress> addresses;
-    for (quint32 a = QHostAddress(QLatin1String(kFirstDisplay)).toIPv4Address(); addresses.size() < count; ++a) {
-        if ((a & 0xFF) != 0 && (a & 0xFF) != 0xFF)
-            addresses.append(QHostAddress(a));
-    }
-    return addresses;
-}
 
 // Starts the display simulator with a generated fleet and waits for its
 // ready line. Its event lines are drained and dropped rather than parsed and
@@ -113,7 +104,7 @@ int main(int argc, char *argv[])
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
 
-    for (const QHostAddress &address : fleetAddresses(kDisplays)) {
+    for (const QHostAddress &address : SimulatorProcess::generatedAddresses(kDisplays, QLatin1String(kFirstDisplay))) {
         auto client = std::make_unique<TcpClient>();
         if (!ownManagers)
             client->setNetworkAccessManager(&sharedManager);

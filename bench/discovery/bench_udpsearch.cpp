@@ -24,17 +24,6 @@ constexpr int kDisplays = 1000;
 const char *const kFirstDisplay = "127.0.60.1";
 constexpr qint64 kRoundLimitMs = 5000;
 
-// The addresses the simulator gives a generated fleet: consecutive, without
-// .0 and .255.
-QList<QHostAddress> fleetAddresses(int count)
-{
-    QList<QHostAddress> addresses;
-    for (quint32 a = QHostAddress(QLatin1String(kFirstDisplay)).toIPv4Address(); addresses.size() < count; ++a) {
-        if ((a & 0xFF) != 0 && (a & 0xFF) != 0xFF)
-            addresses.append(QHostAddress(a));
-    }
-    return addresses;
-}
 
 bool searchFleet()
 {
@@ -48,7 +37,7 @@ bool searchFleet()
     options.localPort = 0;
     DisplaySearchUDP search(options);
     search.SetFilterMode(UdpSearch::FilterMatchFlagsB);
-    search.SetTargetAddressList(fleetAddresses(kDisplays));
+    search.SetTargetAddressList(SimulatorProcess::generatedAddresses(kDisplays, QLatin1String(kFirstDisplay)));
     int found = 0;
     QObject::connect(&search, &DisplaySearchUDP::device_results, [&found] { ++found; });
     QEventLoop loop;

@@ -36,3 +36,13 @@ int SimulatorProcess::displayCount() const
 {
     return readyEvent().value(QStringLiteral("displays")).toInt();
 }
+
+QList<QHostAddress> SimulatorProcess::generatedAddresses(int count, const QString &firstAddress)
+{
+    QList<QHostAddress> addresses;
+    for (quint32 a = QHostAddress(firstAddress).toIPv4Address(); addresses.size() < count; ++a) {
+        if ((a & 0xFF) != 0 && (a & 0xFF) != 0xFF)
+            addresses.append(QHostAddress(a));
+    }
+    return addresses;
+}

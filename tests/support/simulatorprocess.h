@@ -2,6 +2,7 @@
 
 #include "toolprocess.h"
 
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
@@ -34,6 +35,10 @@ public:
     // `count` generated displays from `firstAddress` up.
     bool startGenerated(int count, const QString &firstAddress = QStringLiteral("127.0.1.1"),
                         int timeoutMs = kDefaultStartTimeoutMs);
+
+    // The addresses startGenerated() gives its displays: consecutive from
+    // firstAddress, without .0 and .255.
+    static QList<QHostAddress> generatedAddresses(int count, const QString &firstAddress);
 
     // Number of displays the ready line announced.
     int displayCount() const;
