@@ -18,7 +18,8 @@
 #endif
 
 // Whole control exchanges over loopback against the display simulator.
-// The displays of this test live on 127.0.77.x.
+// The displays of this test live on 127.78.<block>.x, the block chosen by
+// process id so that two builds running the suite at once do not collide.
 namespace {
 
 const int kSearchFlags = TCP_REQ_MODEL_NAME | TCP_REQ_SERIAL_NUMBER | TCP_REQ_POWER_STATUS | TCP_REQ_FIRMWARE
@@ -30,7 +31,8 @@ const int kLegacySearchFlags = TCP_REQ_MODEL_NAME | TCP_REQ_SERIAL_NUMBER | TCP_
 
 QString addr(int host)
 {
-    return QStringLiteral("127.0.77.%1").arg(host);
+    static const int block = int(QCoreApplication::applicationPid() % 250) + 1;
+    return QStringLiteral("127.78.%1.%2").arg(block).arg(host);
 }
 
 QJsonObject display(int host, const QJsonObject &extra = {})
@@ -254,7 +256,7 @@ void tst_TcpClient::connectTimeoutFails()
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_port = htons(7142);
-    where.sin_addr.s_addr = inet_addr("127.0.77.250");
+    where.sin_addr.s_addr = inet_addr(addr(250).toLatin1().constData());
     QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&where), sizeof where), 0);
     QCOMPARE(::listen(listener, 0), 0);
     QTcpSocket filler;
