@@ -9,7 +9,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-// The search over real sockets on loopback. Displays live on 127.0.53.x:
+// The search over real sockets on loopback. Displays live on 127.53.<block>.x:
 // scripted ones inside this process where a test needs exact bytes, the
 // display simulator where a fleet behaves as real displays do. Most tests
 // run with short ticks; the timing test keeps the real one-second tick.
@@ -19,9 +19,17 @@ constexpr int kFastTickMs = 150;
 // Generous bound for waiting on a whole search (four ticks and sending).
 constexpr int kSearchWaitMs = 8000;
 
+// This test program's own loopback block, chosen by process id so that two
+// builds running the suite at once do not collide.
+int addressBlock()
+{
+    static const int block = int(QCoreApplication::applicationPid() % 250) + 1;
+    return block;
+}
+
 QHostAddress displayAddress(int n)
 {
-    return QHostAddress(QStringLiteral("127.0.53.%1").arg(n));
+    return QHostAddress(QStringLiteral("127.53.%1.%2").arg(addressBlock()).arg(n));
 }
 
 DisplaySearchOptions fastOptions(quint16 localPort = 0)
@@ -158,7 +166,7 @@ void tst_DisplaySearchUDP::broadcastListDropsRepeatsAndStopsAtBadAddress()
     DisplaySearchUDP search(fastOptions());
     search.SetFilterMode(UdpSearch::FilterMatchFlagsB);
     QCOMPARE(search.SetBroadcastAddressList({a.address(), a.address(),
-                                             QHostAddress(QStringLiteral("::ffff:127.0.53.2")),
+                                             QHostAddress(QStringLiteral("::ffff:") + displayAddress(2).toString()),
                                              QHostAddress(QStringLiteral("0.0.0.0")), b.address()}),
              -1);
     QSignalSpy sent(&search, &DisplaySearchUDP::requestsSent);
@@ -327,7 +335,7 @@ void tst_DisplaySearchUDP::foreignRepliesDoNotEndATargetedSearchEarly()
 
 void tst_DisplaySearchUDP::firstSearchSendsFromTheBoundPort()
 {
-    const quint16 localPort = 45353;
+    const quint16 localPort = quint16(45000 + addressBlock());
     ScriptedDisplay display(displayAddress(13), replyWith([](quint16 sequence) {
         return SearchReplyBytes(sequence).type(8).bytes();
     }));
@@ -467,7 +475,8 @@ void tst_DisplaySearchUDP::simulatorBurstOfRepliesIsReadAsItArrives()
     QJsonArray fleet;
     QList<QHostAddress> targets;
     for (int i = 0; i < kDisplays; ++i) {
-        const QHostAddress address(QStringLiteral("127.0.%1.%2").arg(54 + i / 200).arg(1 + i % 200));
+        const QHostAddress address(
+            QStringLiteral("127.%1.%2.%3").arg(54 + i / 200).arg(addressBlock()).arg(1 + i % 200));
         fleet.append(QJsonObject{{QStringLiteral("address"), address.toString()},
                                  {QStringLiteral("modelName"), QStringLiteral("BURST")}});
         targets.append(address);
