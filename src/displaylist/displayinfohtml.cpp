@@ -6,10 +6,11 @@
 
 namespace {
 
-QString tr(const char *text, const char *disambiguation = nullptr)
+// The panel's texts share one translation context.
+struct DisplayInfoPanel
 {
-    return QCoreApplication::translate("DisplayInfoPanel", text, disambiguation);
-}
+    Q_DECLARE_TR_FUNCTIONS(DisplayInfoPanel)
+};
 
 // Texts reported by a display go into the panel literally, never as markup.
 QString esc(const QString &text)
@@ -39,14 +40,14 @@ QString generalHints(const PanelContext &context)
     if (context.searching)
         return QString();
     if (!context.databaseLoaded) {
-        return tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Unable to download firmware definitions</h3><p>Check the Internet connection and restart this application.</p>");
+        return DisplayInfoPanel::tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Unable to download firmware definitions</h3><p>Check the Internet connection and restart this application.</p>");
     }
     QString html;
     if (context.rowCount > 0) {
-        html += tr("<h3>Select a row in the table above to see details of a detected display</h3><p><img src=\":/resources/right click.svg\" width=\"16\" height=\"16\">Right-click a row for additional operations and settings.</p>");
+        html += DisplayInfoPanel::tr("<h3>Select a row in the table above to see details of a detected display</h3><p><img src=\":/resources/right click.svg\" width=\"16\" height=\"16\">Right-click a row for additional operations and settings.</p>");
     }
-    html += tr("<h3>Didn't find a display?</h3><p>If the display is located on another subnet, or across a VPN, managed switch, or router, use the <img src=\":/resources/search settings.svg\" width=\"16\" height=\"16\"> 'Configure Targeted network search' function on the 'Tools' menu and enter the IP addresses to search, then use <img src=\":/resources/search target.svg\" width=\"16\" height=\"16\"> 'Targeted search'.</p>");
-    html += tr("<h3>Create a firmware USB drive</h3><p>Create a USB drive with the latest firmware for a supported display model and update it via the display's USB port. Use <img src=\":/resources/usb drive.svg\" width=\"16\" height=\"16\">'Create firmware USB drive by model' on the 'Tools' menu.</p>");
+    html += DisplayInfoPanel::tr("<h3>Didn't find a display?</h3><p>If the display is located on another subnet, or across a VPN, managed switch, or router, use the <img src=\":/resources/search settings.svg\" width=\"16\" height=\"16\"> 'Configure Targeted network search' function on the 'Tools' menu and enter the IP addresses to search, then use <img src=\":/resources/search target.svg\" width=\"16\" height=\"16\"> 'Targeted search'.</p>");
+    html += DisplayInfoPanel::tr("<h3>Create a firmware USB drive</h3><p>Create a USB drive with the latest firmware for a supported display model and update it via the display's USB port. Use <img src=\":/resources/usb drive.svg\" width=\"16\" height=\"16\">'Create firmware USB drive by model' on the 'Tools' menu.</p>");
     return html;
 }
 
@@ -54,24 +55,24 @@ QString stateBlocks(const DISPLAY_LIST_ENTRY &e)
 {
     QString html;
     if (!e.buildOk()) {
-        html += tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Application build %1 is required to update this display via LAN</h3><p>Please update this application to the latest version.</p>")
+        html += DisplayInfoPanel::tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Application build %1 is required to update this display via LAN</h3><p>Please update this application to the latest version.</p>")
                     .arg(e.requiresAppBuild);
     }
     if (e.updateStatus == UpdateStatus::Idle) {
         if (e.lastUpdateStatus == UpdateStatus::Complete) {
-            html += tr("<h3><img src=\":/resources/checkmark.svg\" width=\"16\" height=\"16\">Success</h3><p>The firmware has been successfully updated.</p>");
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/checkmark.svg\" width=\"16\" height=\"16\">Success</h3><p>The firmware has been successfully updated.</p>");
         } else if ((e.lastUpdateStatus >= -5 && e.lastUpdateStatus <= -1)
                    || e.lastUpdateStatus == UpdateStatus::UpdateFailed) {
-            html += tr("<h3><img src=\":/resources/monitor error.svg\" width=\"16\" height=\"16\"> An error occurred during the firmware update</h3><p>%1 Check the network connection and display status, then attempt the firmware update again.</p>")
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/monitor error.svg\" width=\"16\" height=\"16\"> An error occurred during the firmware update</h3><p>%1 Check the network connection and display status, then attempt the firmware update again.</p>")
                         .arg(UpdateStatus::statusText(e.lastUpdateStatus));
         }
     }
     if (e.selectedForUpdate) {
         if (e.lockStatus == 1) {
-            html += tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: The display is currently locked</h3><p>Please login to the display here <a href=\"http://%1/\">%1</a> to unlock it and allow firmware updates, then search the network again or refresh the display information (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row, or select from the 'Tools' menu). The USER NAME is the MONITOR NAME (default is '%2' unless changed).</p>")
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: The display is currently locked</h3><p>Please login to the display here <a href=\"http://%1/\">%1</a> to unlock it and allow firmware updates, then search the network again or refresh the display information (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row, or select from the 'Tools' menu). The USER NAME is the MONITOR NAME (default is '%2' unless changed).</p>")
                         .arg(esc(displayAddressText(e.ipAddress)), esc(e.modelName));
         } else if (e.commStatus == 2) {
-            html += tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: The IP address for the Firmware update is unreachable</h3>This can be because:<br>1. The display is currently powered off or is in the process of initializing. Power on the display (click the power icon in the table above and select 'Power On') and allow a few seconds to initialize, then search the network again.<br>2. The display was powered off when the network was searched. Search the network again.<br>3. The IP address of the 'Media Player' (used by the firmware update) is not correctly configured on the display. Please configure the IP address here <a href=\"http://%1/\">%1</a>.</p>")
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: The IP address for the Firmware update is unreachable</h3>This can be because:<br>1. The display is currently powered off or is in the process of initializing. Power on the display (click the power icon in the table above and select 'Power On') and allow a few seconds to initialize, then search the network again.<br>2. The display was powered off when the network was searched. Search the network again.<br>3. The IP address of the 'Media Player' (used by the firmware update) is not correctly configured on the display. Please configure the IP address here <a href=\"http://%1/\">%1</a>.</p>")
                         .arg(esc(displayAddressText(e.ipAddress)));
         }
     }
@@ -86,27 +87,27 @@ QString powerBlocks(const DISPLAY_LIST_ENTRY &e, bool *powerOffInfoShown)
         && (e.commStatus == 1 || e.matchStatus == MatchStatus::NoVersionReported)) {
         *powerOffInfoShown = true;
         if (e.needPowerOnToReadInfo & 0x1) {
-            html += tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Display information not available while Power is Off</h3><p>This display model requires to be powered on to report all display information. Change the Power State to 'On' and refresh the display information (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row, or select from the 'Tools' menu).</p>");
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Display information not available while Power is Off</h3><p>This display model requires to be powered on to report all display information. Change the Power State to 'On' and refresh the display information (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row, or select from the 'Tools' menu).</p>");
         }
         if (e.needPowerOnToReadInfo & 0x2) {
-            html += tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Display information not available when using the S-Format command setting.</h3><p>This display model requires the 'Command Format' setting on the display to be set to 'N-Format' to use this software. Please make sure the correct 'Command Format' setting is selected on the display.</p>");
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Display information not available when using the S-Format command setting.</h3><p>This display model requires the 'Command Format' setting on the display to be set to 'N-Format' to use this software. Please make sure the correct 'Command Format' setting is selected on the display.</p>");
         }
     }
     if (e.selectedForUpdate) {
         if (e.powerState != 1 && e.needPowerOnToUpdateViaHTTP != 0) {
-            html += tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: Power State is Off</h3><p>This display model requires to be powered on in order to update the firmware. Change the Power State to 'On' and refresh the display information (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row, or select from the 'Tools' menu).</p>");
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: Power State is Off</h3><p>This display model requires to be powered on in order to update the firmware. Change the Power State to 'On' and refresh the display information (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row, or select from the 'Tools' menu).</p>");
         }
         if ((e.seriesId == 1 || e.seriesId == 2) && (e.powerSaveMode == 0 || e.powerSaveMode == 1)) {
-            const QString mode = e.powerSaveMode == 0 ? tr("Auto Power Save") : tr("Auto Standby");
-            html += tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Manual setting of &quot;Power Save Mode&quot; required after update</h3><p>The display's Power Save Mode is &quot;%1&quot; and will be automatically changed to &quot;Off&quot; as the firmware update is applied. Please manually change this setting back once the firmware update is complete (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row and select the Power Save Mode).</p>")
+            const QString mode = e.powerSaveMode == 0 ? DisplayInfoPanel::tr("Auto Power Save") : DisplayInfoPanel::tr("Auto Standby");
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/info.svg\" width=\"16\" height=\"16\"> Info: Manual setting of &quot;Power Save Mode&quot; required after update</h3><p>The display's Power Save Mode is &quot;%1&quot; and will be automatically changed to &quot;Off&quot; as the firmware update is applied. Please manually change this setting back once the firmware update is complete (<img src=\":/resources/right click.svg\" width=\"16\" height=\"16\"> right-click the table row and select the Power Save Mode).</p>")
                         .arg(mode);
         }
         if (e.powerCycleKind == 2) {
-            html += tr("<h3><img src=\":/resources/reset power.svg\" width=\"16\" height=\"16\"> Info: Manual AC power cycle required after update</h3><p>The display will require a manual AC power cycle after the firmware update is complete.</p>");
+            html += DisplayInfoPanel::tr("<h3><img src=\":/resources/reset power.svg\" width=\"16\" height=\"16\"> Info: Manual AC power cycle required after update</h3><p>The display will require a manual AC power cycle after the firmware update is complete.</p>");
         }
     } else if (e.updateStatus == UpdateStatus::Idle && e.lastUpdateStatus == UpdateStatus::Complete
                && e.powerCycleKind == 2) {
-        html += tr("<h3><img src=\":/resources/reset power.svg\" width=\"16\" height=\"16\"> Manual AC power cycle required to complete the firmware update</h3><p>Please manually cycle the display's AC power to complete the update process.</p>");
+        html += DisplayInfoPanel::tr("<h3><img src=\":/resources/reset power.svg\" width=\"16\" height=\"16\"> Manual AC power cycle required to complete the firmware update</h3><p>Please manually cycle the display's AC power to complete the update process.</p>");
     }
     return html;
 }
@@ -115,16 +116,16 @@ QString firmwareBlocks(const DISPLAY_LIST_ENTRY &e, bool powerOffInfoShown)
 {
     QString html;
     if (e.matchStatus == MatchStatus::UpToDate) {
-        html += tr("<h3>Currently installed firmware version %1 is the latest available</h3><p>It is not necessary to update the firmware.</p>")
+        html += DisplayInfoPanel::tr("<h3>Currently installed firmware version %1 is the latest available</h3><p>It is not necessary to update the firmware.</p>")
                     .arg(esc(e.currentFirmware));
     }
     if (e.commStatus == 1 && !powerOffInfoShown) {
-        html += tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: Unable to communicate with display</h3>The display may be powered off or is in the process of initializing. Power on the display (click the power icon in the table above and select 'Power On') and allow a few seconds to initialize, then search the network again or 'Refresh display information' the row in the table above.");
+        html += DisplayInfoPanel::tr("<h3><img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"> Error: Unable to communicate with display</h3>The display may be powered off or is in the process of initializing. Power on the display (click the power icon in the table above and select 'Power On') and allow a few seconds to initialize, then search the network again or 'Refresh display information' the row in the table above.");
     }
     if (e.matchStatus == MatchStatus::NewerViaLan) {
-        html += tr("<h3>New firmware version %1 is available for this display</h3><p>Currently installed firmware is version %2.</p>")
+        html += DisplayInfoPanel::tr("<h3>New firmware version %1 is available for this display</h3><p>Currently installed firmware is version %2.</p>")
                     .arg(esc(e.latestVersion), esc(e.currentFirmware));
-        html += tr("<h3>All changes from the installed version to the latest version:</h3>");
+        html += DisplayInfoPanel::tr("<h3>All changes from the installed version to the latest version:</h3>");
         int number = 1;
         for (const QString &note : e.changeNotes) {
             const QStringList parts = note.split(QLatin1Char('|'));
@@ -134,31 +135,31 @@ QString firmwareBlocks(const DISPLAY_LIST_ENTRY &e, bool powerOffInfoShown)
         if (html.endsWith(QLatin1String("<br>")))
             html.chop(4);
         else
-            html += tr("None (current)");
+            html += DisplayInfoPanel::tr("None (current)");
     }
     return html;
 }
 
 QString updateInfoTable(const DISPLAY_LIST_ENTRY &e)
 {
-    const QString supported = tr("Supported");
-    const QString notSupported = tr("Not supported");
+    const QString supported = DisplayInfoPanel::tr("Supported");
+    const QString notSupported = DisplayInfoPanel::tr("Not supported");
     QString powerCycle;
     if (e.powerCycleKind == 2)
-        powerCycle = tr("Yes", "ManualPowerCycleRequired");
+        powerCycle = DisplayInfoPanel::tr("Yes", "ManualPowerCycleRequired");
     else if (e.powerCycleKind == 1)
-        powerCycle = tr("No", "ManualPowerCycleRequired");
+        powerCycle = DisplayInfoPanel::tr("No", "ManualPowerCycleRequired");
     else
-        powerCycle = tr("N/A", "ManualPowerCycleRequired unknown");
+        powerCycle = DisplayInfoPanel::tr("N/A", "ManualPowerCycleRequired unknown");
     const int minutes = e.updateDurationSecs >= 0 ? (e.updateDurationSecs + 30) / 60
                                                   : -((-e.updateDurationSecs + 30) / 60);
     return QStringLiteral("<br>") + QLatin1String(kTableStart)
-        + headerRow(tr("Firmware Update Information"), 2)
-        + labelRow(tr("Approximate time to update firmware"),
-                   tr("%1 minutes", "1=update time in minutes").arg(minutes))
-        + labelRow(tr("Update via LAN"), e.updateViaHTTP > 0 ? supported : notSupported)
-        + labelRow(tr("Requires manual AC power cycle after LAN update"), powerCycle)
-        + labelRow(tr("Update via USB"), e.updateViaUSB > 0 ? supported : notSupported)
+        + headerRow(DisplayInfoPanel::tr("Firmware Update Information"), 2)
+        + labelRow(DisplayInfoPanel::tr("Approximate time to update firmware"),
+                   DisplayInfoPanel::tr("%1 minutes", "1=update time in minutes").arg(minutes))
+        + labelRow(DisplayInfoPanel::tr("Update via LAN"), e.updateViaHTTP > 0 ? supported : notSupported)
+        + labelRow(DisplayInfoPanel::tr("Requires manual AC power cycle after LAN update"), powerCycle)
+        + labelRow(DisplayInfoPanel::tr("Update via USB"), e.updateViaUSB > 0 ? supported : notSupported)
         + QStringLiteral("</table><br>");
 }
 
@@ -166,35 +167,35 @@ QString ledTable(const PanelReleaseFacts &release)
 {
     if (release.ledCodes[0] == 0 && release.ledCodes[1] == 0 && release.ledCodes[2] == 0)
         return QString();
-    return QLatin1String(kTableStart) + headerRow(tr("Firmware Update Power LED sequence"), 2)
-        + labelRow(tr("In progress"), release.ledTexts[0])
-        + labelRow(tr("Finished (waiting for restart)"), release.ledTexts[1])
-        + labelRow(tr("Error"), release.ledTexts[2])
-        + labelRow(tr("Normal operation"), tr("Other"))
+    return QLatin1String(kTableStart) + headerRow(DisplayInfoPanel::tr("Firmware Update Power LED sequence"), 2)
+        + labelRow(DisplayInfoPanel::tr("In progress"), release.ledTexts[0])
+        + labelRow(DisplayInfoPanel::tr("Finished (waiting for restart)"), release.ledTexts[1])
+        + labelRow(DisplayInfoPanel::tr("Error"), release.ledTexts[2])
+        + labelRow(DisplayInfoPanel::tr("Normal operation"), DisplayInfoPanel::tr("Other"))
         + QStringLiteral("</table><br>");
 }
 
 QString displayTable(const DISPLAY_LIST_ENTRY &e)
 {
     const bool longForm = e.numPACComponents > 1;
-    QString html = QLatin1String(kTableStart) + headerRow(tr("Display Information"), 3)
-        + labelRow(tr("Model"), esc(e.modelName), 2)
-        + labelRow(tr("Serial number"), esc(e.serialNumber), 2)
-        + labelRow(tr("MAC Address"), esc(e.macAddress), 2)
-        + labelRow(tr("Main IP address"), addressLink(e.ipAddress), 2);
+    QString html = QLatin1String(kTableStart) + headerRow(DisplayInfoPanel::tr("Display Information"), 3)
+        + labelRow(DisplayInfoPanel::tr("Model"), esc(e.modelName), 2)
+        + labelRow(DisplayInfoPanel::tr("Serial number"), esc(e.serialNumber), 2)
+        + labelRow(DisplayInfoPanel::tr("MAC Address"), esc(e.macAddress), 2)
+        + labelRow(DisplayInfoPanel::tr("Main IP address"), addressLink(e.ipAddress), 2);
     if (longForm) {
         const QString updateAddress = e.updateViaHTTP == 0
-            ? tr("N/A")
+            ? DisplayInfoPanel::tr("N/A")
             : addressLink(e.useIP2 != 0 ? e.ipAddress2 : e.ipAddress);
-        html += labelRow(tr("Firmware update IP address"), updateAddress, 2);
+        html += labelRow(DisplayInfoPanel::tr("Firmware update IP address"), updateAddress, 2);
     }
     html += QStringLiteral("<tr><td bgcolor=\"#DDDDDD\">%1</td><td bgcolor=\"#DDDDDD\">%2</td><td bgcolor=\"#DDDDDD\">%3</td></tr>")
-                .arg(tr("Firmware"), tr("Current"), tr("Available"));
+                .arg(DisplayInfoPanel::tr("Firmware"), DisplayInfoPanel::tr("Current"), DisplayInfoPanel::tr("Available"));
     const QString row3 = QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>");
-    html += row3.arg(tr("Main"), esc(e.currentFirmware), esc(e.latestVersion));
+    html += row3.arg(DisplayInfoPanel::tr("Main"), esc(e.currentFirmware), esc(e.latestVersion));
     if (longForm) {
         for (int i = 0; i < 4; ++i)
-            html += row3.arg(tr("Firmware %1").arg(i + 1), esc(e.fwVersions[i]), QStringLiteral("-"));
+            html += row3.arg(DisplayInfoPanel::tr("Firmware %1").arg(i + 1), esc(e.fwVersions[i]), QStringLiteral("-"));
     }
     return html + QStringLiteral("</table>");
 }
@@ -202,7 +203,7 @@ QString displayTable(const DISPLAY_LIST_ENTRY &e)
 QString documentationTable(const PanelReleaseFacts &release)
 {
     QString html = QStringLiteral("<br>") + QLatin1String(kTableStart)
-        + QStringLiteral("<tr><th bgcolor=\"#DDDDDD\">%1</th></tr>").arg(tr("Product documentation"));
+        + QStringLiteral("<tr><th bgcolor=\"#DDDDDD\">%1</th></tr>").arg(DisplayInfoPanel::tr("Product documentation"));
     for (const auto &doc : release.documentation) {
         html += QStringLiteral("<tr><td><a href=\"%1\">%2</a></td></tr>")
                     .arg(doc.second.toHtmlEscaped(), doc.first.toHtmlEscaped());

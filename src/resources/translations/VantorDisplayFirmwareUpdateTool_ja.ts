@@ -97,6 +97,221 @@
     </message>
 </context>
 <context>
+    <name>DisplayInfoPanel</name>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Unable to download firmware definitions&lt;/h3&gt;&lt;p&gt;Check the Internet connection and restart this application.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; ファームウェア定義をダウンロードできません&lt;/h3&gt;&lt;p&gt;インターネット接続を確認し、このアプリケーションを再起動してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Select a row in the table above to see details of a detected display&lt;/h3&gt;&lt;p&gt;&lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;Right-click a row for additional operations and settings.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;検出したディスプレイの詳細を表示するには、上の表で行を選択してください&lt;/h3&gt;&lt;p&gt;&lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;行を右クリックすると、ほかの操作や設定ができます。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Didn&apos;t find a display?&lt;/h3&gt;&lt;p&gt;If the display is located on another subnet, or across a VPN, managed switch, or router, use the &lt;img src=&quot;:/resources/search settings.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; &apos;Configure Targeted network search&apos; function on the &apos;Tools&apos; menu and enter the IP addresses to search, then use &lt;img src=&quot;:/resources/search target.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; &apos;Targeted search&apos;.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;ディスプレイが見つかりませんか?&lt;/h3&gt;&lt;p&gt;ディスプレイが別のサブネットにある場合や、VPN、マネージド スイッチ、ルーターを経由する場合は、「ツール」メニューの &lt;img src=&quot;:/resources/search settings.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 「アドレス指定ネットワーク検索の設定」で検索する IP アドレスを入力し、&lt;img src=&quot;:/resources/search target.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 「アドレス指定検索」を実行してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Create a firmware USB drive&lt;/h3&gt;&lt;p&gt;Create a USB drive with the latest firmware for a supported display model and update it via the display&apos;s USB port. Use &lt;img src=&quot;:/resources/usb drive.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;&apos;Create firmware USB drive by model&apos; on the &apos;Tools&apos; menu.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;ファームウェア USB ドライブの作成&lt;/h3&gt;&lt;p&gt;対応するディスプレイ モデルの最新ファームウェアを入れた USB ドライブを作成し、ディスプレイの USB ポートから更新できます。「ツール」メニューの &lt;img src=&quot;:/resources/usb drive.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;「モデルを指定してファームウェア USB ドライブを作成」を使用してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Info: Application build %1 is required to update this display via LAN&lt;/h3&gt;&lt;p&gt;Please update this application to the latest version.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 情報: このディスプレイを LAN 経由で更新するには、アプリケーションのビルド %1 が必要です&lt;/h3&gt;&lt;p&gt;このアプリケーションを最新バージョンに更新してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/checkmark.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;Success&lt;/h3&gt;&lt;p&gt;The firmware has been successfully updated.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/checkmark.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;成功&lt;/h3&gt;&lt;p&gt;ファームウェアは正常に更新されました。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/monitor error.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; An error occurred during the firmware update&lt;/h3&gt;&lt;p&gt;%1 Check the network connection and display status, then attempt the firmware update again.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/monitor error.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; ファームウェアの更新中にエラーが発生しました&lt;/h3&gt;&lt;p&gt;%1 ネットワーク接続とディスプレイの状態を確認してから、もう一度ファームウェアを更新してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Error: The display is currently locked&lt;/h3&gt;&lt;p&gt;Please login to the display here &lt;a href=&quot;http://%1/&quot;&gt;%1&lt;/a&gt; to unlock it and allow firmware updates, then search the network again or refresh the display information (&lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; right-click the table row, or select from the &apos;Tools&apos; menu). The USER NAME is the MONITOR NAME (default is &apos;%2&apos; unless changed).&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; エラー: ディスプレイは現在ロックされています&lt;/h3&gt;&lt;p&gt;ファームウェアを更新できるようにするには、&lt;a href=&quot;http://%1/&quot;&gt;%1&lt;/a&gt; でディスプレイにログインしてロックを解除し、ネットワークを再検索するか、ディスプレイ情報を更新してください (表の行を &lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 右クリックするか、「ツール」メニューから選択します)。ユーザー名はモニター名です (変更していなければ「%2」)。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Error: The IP address for the Firmware update is unreachable&lt;/h3&gt;This can be because:&lt;br&gt;1. The display is currently powered off or is in the process of initializing. Power on the display (click the power icon in the table above and select &apos;Power On&apos;) and allow a few seconds to initialize, then search the network again.&lt;br&gt;2. The display was powered off when the network was searched. Search the network again.&lt;br&gt;3. The IP address of the &apos;Media Player&apos; (used by the firmware update) is not correctly configured on the display. Please configure the IP address here &lt;a href=&quot;http://%1/&quot;&gt;%1&lt;/a&gt;.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; エラー: ファームウェア更新用の IP アドレスに接続できません&lt;/h3&gt;次の原因が考えられます:&lt;br&gt;1. ディスプレイの電源が切れているか、初期化中です。ディスプレイの電源を入れ (上の表の電源アイコンをクリックして「電源オン」を選択)、初期化のために数秒待ってから、ネットワークを再検索してください。&lt;br&gt;2. ネットワークを検索したときにディスプレイの電源が切れていました。ネットワークを再検索してください。&lt;br&gt;3. ファームウェアの更新に使う「メディア プレーヤー」の IP アドレスがディスプレイで正しく設定されていません。&lt;a href=&quot;http://%1/&quot;&gt;%1&lt;/a&gt; で IP アドレスを設定してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Info: Display information not available while Power is Off&lt;/h3&gt;&lt;p&gt;This display model requires to be powered on to report all display information. Change the Power State to &apos;On&apos; and refresh the display information (&lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; right-click the table row, or select from the &apos;Tools&apos; menu).&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 情報: 電源オフの間はディスプレイ情報を取得できません&lt;/h3&gt;&lt;p&gt;このディスプレイ モデルは、すべてのディスプレイ情報を報告するには電源がオンである必要があります。電源状態を「オン」に変更してから、ディスプレイ情報を更新してください (表の行を &lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 右クリックするか、「ツール」メニューから選択します)。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Info: Display information not available when using the S-Format command setting.&lt;/h3&gt;&lt;p&gt;This display model requires the &apos;Command Format&apos; setting on the display to be set to &apos;N-Format&apos; to use this software. Please make sure the correct &apos;Command Format&apos; setting is selected on the display.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 情報: S フォーマットのコマンド設定ではディスプレイ情報を取得できません。&lt;/h3&gt;&lt;p&gt;このディスプレイ モデルでこのソフトウェアを使うには、ディスプレイの「コマンド フォーマット」設定を「N フォーマット」にする必要があります。ディスプレイで正しい「コマンド フォーマット」設定が選択されていることを確認してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Error: Power State is Off&lt;/h3&gt;&lt;p&gt;This display model requires to be powered on in order to update the firmware. Change the Power State to &apos;On&apos; and refresh the display information (&lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; right-click the table row, or select from the &apos;Tools&apos; menu).&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; エラー: 電源状態がオフです&lt;/h3&gt;&lt;p&gt;このディスプレイ モデルは、ファームウェアを更新するには電源がオンである必要があります。電源状態を「オン」に変更してから、ディスプレイ情報を更新してください (表の行を &lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 右クリックするか、「ツール」メニューから選択します)。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Auto Power Save</source>
+        <translation>自動省電力</translation>
+    </message>
+    <message>
+        <source>Auto Standby</source>
+        <translation>自動スタンバイ</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Info: Manual setting of &amp;quot;Power Save Mode&amp;quot; required after update&lt;/h3&gt;&lt;p&gt;The display&apos;s Power Save Mode is &amp;quot;%1&amp;quot; and will be automatically changed to &amp;quot;Off&amp;quot; as the firmware update is applied. Please manually change this setting back once the firmware update is complete (&lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; right-click the table row and select the Power Save Mode).&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/info.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 情報: 更新後に「省電力モード」の手動設定が必要です&lt;/h3&gt;&lt;p&gt;ディスプレイの省電力モードは「%1」で、ファームウェアの更新を適用するときに自動的に「オフ」に変更されます。ファームウェアの更新が完了したら、この設定を手動で元に戻してください (表の行を &lt;img src=&quot;:/resources/right click.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 右クリックして省電力モードを選択します)。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/reset power.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Info: Manual AC power cycle required after update&lt;/h3&gt;&lt;p&gt;The display will require a manual AC power cycle after the firmware update is complete.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/reset power.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; 情報: 更新後に AC 電源の手動での入れ直しが必要です&lt;/h3&gt;&lt;p&gt;ファームウェアの更新が完了したら、ディスプレイの AC 電源を手動で入れ直す必要があります。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/reset power.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Manual AC power cycle required to complete the firmware update&lt;/h3&gt;&lt;p&gt;Please manually cycle the display&apos;s AC power to complete the update process.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/reset power.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; ファームウェアの更新を完了するには AC 電源の手動での入れ直しが必要です&lt;/h3&gt;&lt;p&gt;更新処理を完了するため、ディスプレイの AC 電源を手動で入れ直してください。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Currently installed firmware version %1 is the latest available&lt;/h3&gt;&lt;p&gt;It is not necessary to update the firmware.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;インストールされているファームウェア バージョン %1 は最新です&lt;/h3&gt;&lt;p&gt;ファームウェアを更新する必要はありません。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Error: Unable to communicate with display&lt;/h3&gt;The display may be powered off or is in the process of initializing. Power on the display (click the power icon in the table above and select &apos;Power On&apos;) and allow a few seconds to initialize, then search the network again or &apos;Refresh display information&apos; the row in the table above.</source>
+        <translation>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; エラー: ディスプレイと通信できません&lt;/h3&gt;ディスプレイの電源が切れているか、初期化中の可能性があります。ディスプレイの電源を入れ (上の表の電源アイコンをクリックして「電源オン」を選択)、初期化のために数秒待ってから、ネットワークを再検索するか、上の表の行で「ディスプレイ情報を更新」を実行してください。</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;New firmware version %1 is available for this display&lt;/h3&gt;&lt;p&gt;Currently installed firmware is version %2.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;このディスプレイには新しいファームウェア バージョン %1 があります&lt;/h3&gt;&lt;p&gt;インストールされているファームウェアはバージョン %2 です。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;All changes from the installed version to the latest version:&lt;/h3&gt;</source>
+        <translation>&lt;h3&gt;インストールされているバージョンから最新バージョンまでのすべての変更点:&lt;/h3&gt;</translation>
+    </message>
+    <message>
+        <source>None (current)</source>
+        <translation>なし (現在)</translation>
+    </message>
+    <message>
+        <source>Supported</source>
+        <translation>対応</translation>
+    </message>
+    <message>
+        <source>Not supported</source>
+        <translation>非対応</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <comment>ManualPowerCycleRequired</comment>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <comment>ManualPowerCycleRequired</comment>
+        <translation>いいえ</translation>
+    </message>
+    <message>
+        <source>N/A</source>
+        <comment>ManualPowerCycleRequired unknown</comment>
+        <translation>該当なし</translation>
+    </message>
+    <message>
+        <source>Firmware Update Information</source>
+        <translation>ファームウェア更新情報</translation>
+    </message>
+    <message>
+        <source>Approximate time to update firmware</source>
+        <translation>ファームウェア更新のおおよその所要時間</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <comment>1=update time in minutes</comment>
+        <translation>%1 分</translation>
+    </message>
+    <message>
+        <source>Update via LAN</source>
+        <translation>LAN 経由の更新</translation>
+    </message>
+    <message>
+        <source>Requires manual AC power cycle after LAN update</source>
+        <translation>LAN 経由の更新後に AC 電源の手動での入れ直しが必要</translation>
+    </message>
+    <message>
+        <source>Update via USB</source>
+        <translation>USB 経由の更新</translation>
+    </message>
+    <message>
+        <source>Firmware Update Power LED sequence</source>
+        <translation>ファームウェア更新時の電源 LED の点滅パターン</translation>
+    </message>
+    <message>
+        <source>In progress</source>
+        <translation>更新中</translation>
+    </message>
+    <message>
+        <source>Finished (waiting for restart)</source>
+        <translation>完了 (再起動待ち)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>エラー</translation>
+    </message>
+    <message>
+        <source>Normal operation</source>
+        <translation>通常動作</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>その他</translation>
+    </message>
+    <message>
+        <source>Display Information</source>
+        <translation>ディスプレイ情報</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>モデル</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>シリアル番号</translation>
+    </message>
+    <message>
+        <source>MAC Address</source>
+        <translation>MAC アドレス</translation>
+    </message>
+    <message>
+        <source>Main IP address</source>
+        <translation>メイン IP アドレス</translation>
+    </message>
+    <message>
+        <source>N/A</source>
+        <translation>該当なし</translation>
+    </message>
+    <message>
+        <source>Firmware update IP address</source>
+        <translation>ファームウェア更新用 IP アドレス</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>ファームウェア</translation>
+    </message>
+    <message>
+        <source>Current</source>
+        <translation>現在</translation>
+    </message>
+    <message>
+        <source>Available</source>
+        <translation>入手可能</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <translation>メイン</translation>
+    </message>
+    <message>
+        <source>Firmware %1</source>
+        <translation>ファームウェア %1</translation>
+    </message>
+    <message>
+        <source>Product documentation</source>
+        <translation>製品ドキュメント</translation>
+    </message>
+</context>
+<context>
     <name>DownloadStatus</name>
     <message>
         <source>No error</source>
