@@ -39,8 +39,8 @@ mkdir -p "$home/.config/Vantor Monitor User Tessilon" "$home/Documents"
 cat > "$home/.config/Vantor Monitor User Tessilon/Vantor Display Firmware Update Tool.conf" <<'CONF'
 [Settings]
 Firmware%20Server%20URL=http://127.0.0.1:8070/firmwareupdates/
-Main%20Dialog%20Width=1240
-Main%20Dialog%20Height=760
+Main%20Dialog%20Width=1500
+Main%20Dialog%20Height=780
 CONF
 
 tools/demo/start-demo-netns.sh "$build" > "$home/demo.log" 2>&1 &
@@ -62,15 +62,17 @@ if [ -z "$screenshot" ]; then
 else
     # Database (about 1 s), first search after 3 s, then the exchanges; the
     # demo catalogue announces a newer tool build, whose notice is closed
-    # before the first display row is selected for the picture.
-    run_app xvfb-run -a -s "-screen 0 1280x800x24" sh -c "
+    # before the first display row is selected for the picture, which shows
+    # the main window alone.
+    run_app xvfb-run -a -s "-screen 0 1600x900x24" sh -c "
         '$build/bin/VantorDisplayFirmwareUpdateTool' & app=\$!
         sleep 12
         xdotool key Return
         sleep 1
         xdotool mousemove 300 352 click 1
         sleep 1
-        import -window root '$screenshot'
+        win=\$(xdotool search --onlyvisible --name '^Vantor Display Firmware Update Tool\$' | head -n 1)
+        import -window \"\${win:-root}\" '$screenshot'
         kill \$app"
     echo "demo: screenshot saved to $screenshot"
 fi
