@@ -71,7 +71,7 @@ else
         sleep 1
         xdotool mousemove 300 352 click 1
         sleep 1
-        win=\$(xdotool search --onlyvisible --name '^Vantor Display Firmware Update Tool\$' | head -n 1)
+        win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
         import -window \"\${win:-root}\" '$screenshot'
         kill \$app"
     echo "demo: screenshot saved to $screenshot"
