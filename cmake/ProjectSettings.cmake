@@ -19,6 +19,11 @@ if(VDFU_SANITIZE)
     target_link_options(vdfu_common INTERFACE ${VDFU_SANITIZER_FLAGS})
 endif()
 
+if(VDFU_COVERAGE)
+    target_compile_options(vdfu_common INTERFACE --coverage -fno-inline)
+    target_link_options(vdfu_common INTERFACE --coverage)
+endif()
+
 # Declares one static library of a subsystem folder. Logic libraries link
 # QtCore/QtNetwork only; pass WIDGETS for the folder's widget library.
 function(vdfu_add_library name)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-#   scripts/test.sh [qt5|qt6|asan ...]   (default: qt5)
+#   scripts/test.sh [qt5|qt6|asan|coverage ...]   (default: qt5)
+# The coverage configuration also writes a line-coverage report of src/ to
+# build/coverage/coverage.txt (and coverage.html beside it).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
@@ -14,6 +16,7 @@ for config in "${configs[@]}"; do
     if ! scripts/build.sh "$config"; then
         echo "=== Build failed: $config"; status=1; failed=$((failed + 1)); continue
     fi
+    [ "$config" = coverage ] && find "build/$config" -name '*.gcda' -delete
     log=$(mktemp)
     ctest --test-dir "build/$config" --output-on-failure --timeout 300 | tee "$log"
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
@@ -22,6 +25,7 @@ for config in "${configs[@]}"; do
     if [ -z "$total" ]; then status=1; failed=$((failed + 1)); else
         passed=$((passed + total - bad)); failed=$((failed + bad)); fi
     rm -f "$log"
+    [ "$config" = coverage ] && scripts/coverage-report.sh "build/$config"
 done
 echo "$passed passed, $failed failed"
 exit $status
