@@ -1,1 +1,0 @@
-vdfu_add_test(tst_laninterfaces SOURCES tst_laninterfaces.cpp LIBS vdfu_discovery_lan)
