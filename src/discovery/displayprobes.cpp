@@ -49,7 +49,11 @@ int ip2CheckResultFromProbe(int downloaderStatus, const QByteArray &body)
 
 FileDownloader *createProbe(const QUrl &url, QNetworkAccessManager *manager, QObject *parent)
 {
-    return new FileDownloader(0, true, url, QString(), QByteArray(), parent, manager);
+    auto *probe = new FileDownloader(0, true, url, QString(), QByteArray(), parent, manager);
+    // A probe reads the page the display answers with: a locked display's
+    // redirect to its login page must not turn into that page.
+    probe->setFollowRedirects(false);
+    return probe;
 }
 
 }

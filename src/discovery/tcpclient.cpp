@@ -1,5 +1,6 @@
 #include "discovery/tcpclient.h"
 
+#include "app/timing.h"
 #include "download/filedownloader.h"
 
 #include <QNetworkProxy>
@@ -9,9 +10,9 @@ TcpClient::TcpClient(QObject *parent)
 {
     qRegisterMetaType<PD_TCP_REPLY>("PD_TCP_REPLY");
     m_replyTimer.setSingleShot(true);
-    m_replyTimer.setInterval(kReplyTimeoutMs);
+    m_replyTimer.setInterval(Timing::scaled(kReplyTimeoutMs));
     m_connectTimer.setSingleShot(true);
-    m_connectTimer.setInterval(kConnectTimeoutMs);
+    m_connectTimer.setInterval(Timing::scaled(kConnectTimeoutMs));
     connect(&m_socket, &QTcpSocket::connected, this, &TcpClient::ConnectedHandle);
     connect(&m_socket, &QTcpSocket::disconnected, this, &TcpClient::DisConnectedHandle);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpClient::SocketErrorHandle);

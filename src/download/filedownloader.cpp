@@ -1,5 +1,6 @@
 #include "download/filedownloader.h"
 
+#include "app/timing.h"
 #include "download/downloadstatus.h"
 #include "download/speedtext.h"
 
@@ -34,7 +35,7 @@ FileDownloader::FileDownloader(int id, bool useReplyTimer, const QUrl &url, cons
       m_inMemory(targetFile.isEmpty())
 {
     m_replyTimer.setSingleShot(true);
-    m_replyTimer.setInterval(kDefaultReplyTimeoutMs);
+    m_replyTimer.setInterval(Timing::scaled(kDefaultReplyTimeoutMs));
     if (m_useReplyTimer)
         connect(&m_replyTimer, &QTimer::timeout, this, &FileDownloader::ReplyTimerTimeout);
 }
@@ -56,9 +57,10 @@ void FileDownloader::start()
         return;
 
     QNetworkRequest request(m_url);
-    // Follow redirects that do not downgrade security, the same on every Qt version.
+    // The same redirect rule on every Qt version (their defaults differ).
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
+                         m_followRedirects ? QNetworkRequest::NoLessSafeRedirectPolicy
+                                           : QNetworkRequest::ManualRedirectPolicy);
     m_reply = m_manager->get(request);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &FileDownloader::downloadProgress);
     connect(m_reply, &QNetworkReply::finished, this, &FileDownloader::downloadFinished);

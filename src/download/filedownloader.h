@@ -48,8 +48,9 @@ public:
     QByteArray data() const { return m_body; }
     bool isRunning() const { return m_reply != nullptr; }
 
-    // For tests; the default is kDefaultReplyTimeoutMs.
-    void setReplyTimeout(int ms) { m_replyTimer.setInterval(ms); }
+    // Redirects that keep the security level are followed unless this is
+    // turned off; then a redirect is the reply itself. Set before start().
+    void setFollowRedirects(bool follow) { m_followRedirects = follow; }
 
 signals:
     void progressChanged(int instance, int m_progressValue, int m_progressTotal, QString m_progressMessage);
@@ -75,6 +76,7 @@ private:
     int m_id;
     QTimer m_replyTimer;
     bool m_useReplyTimer;
+    bool m_followRedirects = true;
     QByteArray m_expectedMd5;
     QNetworkReply *m_reply = nullptr;
     QNetworkAccessManager *m_manager;

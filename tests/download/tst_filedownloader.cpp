@@ -1,4 +1,5 @@
 #include "download/downloadstatus.h"
+#include "app/timing.h"
 #include "download/filedownloader.h"
 #include "download/speedtext.h"
 
@@ -276,7 +277,7 @@ void tst_FileDownloader::replyTimerDoesNotLimitALongTransfer()
     const QByteArray body = patternBody(1000000);
     m_server->setRoute("/index.html", {body, 200, Behaviour::Trickle, 8192});
     FileDownloader probe(15, true, m_server->url(QStringLiteral("/index.html")), QString(), md5Of(body));
-    probe.setReplyTimeout(800);
+    Timing::setScale(0.16);
     QSignalSpy status(&probe, &FileDownloader::statusChanged);
     probe.start();
     QCOMPARE(finalStatus(status), 0);

@@ -52,7 +52,7 @@ void TinyHttpServer::answer(QTcpSocket *socket, const QByteArray &path)
     socket->write("HTTP/1.1 " + QByteArray::number(route.status) + " X\r\n"
                   "Content-Type: text/html\r\n"
                   "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n"
-                  "Connection: close\r\n\r\n");
+                  "Connection: close\r\n" + route.headers + "\r\n");
     Pending pending{socket, route.body};
     switch (route.behaviour) {
     case Behaviour::Stall:

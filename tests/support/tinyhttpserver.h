@@ -29,10 +29,17 @@ public:
     };
     struct Route
     {
+        Route(QByteArray body_ = {}, int status_ = 200, Behaviour behaviour_ = Behaviour::Answer,
+              int portion_ = 0, QByteArray headers_ = {})
+            : body(std::move(body_)), status(status_), behaviour(behaviour_), portion(portion_),
+              headers(std::move(headers_))
+        {
+        }
         QByteArray body;
-        int status = 200;
-        Behaviour behaviour = Behaviour::Answer;
-        int portion = 0;
+        int status;
+        Behaviour behaviour;
+        int portion;
+        QByteArray headers; // extra header lines, each ending in CRLF
     };
 
     explicit TinyHttpServer(QObject *parent = nullptr);
