@@ -35,13 +35,14 @@ quint32 valueOfOctets(const QRegularExpressionMatch &match, int octets)
     return value;
 }
 
+// An address a search can be sent to: 0.0.0.0 is none.
 bool parseSingle(const QString &text, quint32 *value)
 {
     const QRegularExpressionMatch match = singleAddressPattern().match(text);
     if (!match.hasMatch())
         return false;
     *value = valueOfOctets(match, 4);
-    return true;
+    return *value != 0;
 }
 
 // Collects distinct addresses up to the limit.

@@ -8,6 +8,7 @@
 // IPv4 address "a.b.c.d", a wildcard "a.b.c.*" (a.b.c.1 to a.b.c.254) or a
 // range "a.b.c.d - e.f.g.h"; empty lines and lines starting with ";" or "#"
 // are ignored. It expands into a sorted list of distinct IPv4 addresses.
+// 0.0.0.0, which no search can be sent to, is refused as a format error.
 namespace AddressList {
 
 enum Result {
