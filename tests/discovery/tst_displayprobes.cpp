@@ -13,131 +13,92 @@ class tst_DisplayProbes : public QObject
     Q_OBJECT
 
 private slots:
-    void urls();
-    void unassignedAddress_data();
-    void unassignedAddress();
     void lockProbe_data();
     void lockProbe();
-    void lockProbeOfUnreachableServer();
     void alternateAddressProbe_data();
     void alternateAddressProbe();
-    void alternateAddressProbeOfNullAddress();
 
 private:
-    struct Result
-    {
-        int status = -1;
-        QByteArray body;
-    };
-    Result runProbe(const QUrl &url);
+    // The final status and the body of one probe.
+    QPair<int, QByteArray> runProbe(const QUrl &url);
 
     QNetworkAccessManager m_manager;
 };
 
-tst_DisplayProbes::Result tst_DisplayProbes::runProbe(const QUrl &url)
+QPair<int, QByteArray> tst_DisplayProbes::runProbe(const QUrl &url)
 {
     std::unique_ptr<FileDownloader> probe(DisplayProbes::createProbe(url, &m_manager, nullptr));
     QSignalSpy status(probe.get(), &FileDownloader::statusChanged);
     probe->start();
     if (status.isEmpty() && !status.wait(10000))
-        return {};
+        return {-1, {}};
     return {status.first().at(1).toInt(), probe->data()};
-}
-
-void tst_DisplayProbes::urls()
-{
-    QCOMPARE(DisplayProbes::lockProbeUrl(QHostAddress(QStringLiteral("127.0.0.5"))).toString(),
-             QStringLiteral("http://127.0.0.5/index.html"));
-    QCOMPARE(DisplayProbes::alternateAddressProbeUrl(QHostAddress(QStringLiteral("127.0.0.6"))).toString(),
-             QStringLiteral("http://127.0.0.6"));
-    QCOMPARE(DisplayProbes::lockProbeUrl(QHostAddress(QStringLiteral("127.0.0.5")), 8080).toString(),
-             QStringLiteral("http://127.0.0.5:8080/index.html"));
-}
-
-void tst_DisplayProbes::unassignedAddress_data()
-{
-    QTest::addColumn<QString>("address"); // empty: the null address
-    QTest::addColumn<bool>("unassigned");
-    QTest::newRow("0.0.0.0") << "0.0.0.0" << true;
-    QTest::newRow("mapped 0.0.0.0") << "::ffff:0.0.0.0" << true;
-    QTest::newRow("null") << QString() << false;
-    QTest::newRow("IPv6 unspecified") << "::" << false;
-    QTest::newRow("an address") << "127.0.0.6" << false;
-}
-
-void tst_DisplayProbes::unassignedAddress()
-{
-    QFETCH(QString, address);
-    QFETCH(bool, unassigned);
-    QCOMPARE(DisplayProbes::isUnassigned(address.isEmpty() ? QHostAddress() : QHostAddress(address)), unassigned);
 }
 
 void tst_DisplayProbes::lockProbe_data()
 {
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<int>("httpStatus"); // 0: nothing listens
+    QTest::addColumn<QByteArray>("headers");
     QTest::addColumn<int>("lockStatus");
-    QTest::newRow("login link") << QByteArray("<html><a href=\"/Logon/login.html\">Log on</a></html>") << 200 << 1;
-    QTest::newRow("plain start page") << QByteArray("<html><body>Display settings</body></html>") << 200 << 0;
-    QTest::newRow("lower-case path is not the login") << QByteArray("<a href=\"/logon/\">") << 200 << 0;
-    QTest::newRow("empty page") << QByteArray() << 200 << 2;
-    QTest::newRow("server error") << QByteArray("/Logon/") << 500 << 2;
+    QTest::newRow("login link") << QByteArray("<a href=\"/Logon/login.html\">Log on</a>") << 200 << QByteArray() << 1;
+    QTest::newRow("plain start page") << QByteArray("<html>Display settings</html>") << 200 << QByteArray() << 0;
+    QTest::newRow("lower-case path is not the login") << QByteArray("<a href=\"/logon/\">") << 200 << QByteArray() << 0;
+    QTest::newRow("empty page") << QByteArray() << 200 << QByteArray() << 2;
+    QTest::newRow("server error") << QByteArray("/Logon/") << 500 << QByteArray() << 2;
+    QTest::newRow("no web server") << QByteArray() << 0 << QByteArray() << 2;
+    // A locked display sends its start page to the login page, which does
+    // not link to itself: the redirect is the answer, and it is not followed.
+    QTest::newRow("redirect to the login page")
+        << QByteArray("<a href=\"/Logon/login.html\">moved</a>") << 302
+        << QByteArray("Location: /Logon/login.html\r\n") << 1;
 }
 
 void tst_DisplayProbes::lockProbe()
 {
     QFETCH(QByteArray, body);
     QFETCH(int, httpStatus);
+    QFETCH(QByteArray, headers);
     QFETCH(int, lockStatus);
     TinyHttpServer server;
     QVERIFY(server.listen());
-    server.setRoute("/index.html", {body, httpStatus});
-    const Result result = runProbe(DisplayProbes::lockProbeUrl(QHostAddress::LocalHost, server.port()));
-    QCOMPARE(server.requests(), QList<QByteArray>{"/index.html"});
-    QCOMPARE(DisplayProbes::lockStatusFromProbe(result.status, result.body), lockStatus);
-}
-
-void tst_DisplayProbes::lockProbeOfUnreachableServer()
-{
-    quint16 closedPort = 0;
-    {
-        QTcpServer placeholder;
+    server.setRoute("/index.html", {body, httpStatus, TinyHttpServer::Behaviour::Answer, 0, headers});
+    server.setRoute("/Logon/login.html", {"<html><form>User name</form></html>"});
+    quint16 port = server.port();
+    if (httpStatus == 0) {
+        QTcpServer placeholder; // a port that nothing listens on once it closes
         QVERIFY(placeholder.listen(QHostAddress::LocalHost));
-        closedPort = placeholder.serverPort();
+        port = placeholder.serverPort();
     }
-    const Result result = runProbe(DisplayProbes::lockProbeUrl(QHostAddress::LocalHost, closedPort));
-    QCOMPARE(result.status, 10003);
-    QCOMPARE(DisplayProbes::lockStatusFromProbe(result.status, result.body), 2);
+    const auto [status, page] = runProbe(DisplayProbes::lockProbeUrl(QHostAddress::LocalHost, port));
+    QCOMPARE(DisplayProbes::lockStatusFromProbe(status, page), lockStatus);
+    QCOMPARE(server.requests(), httpStatus ? QList<QByteArray>{"/index.html"} : QList<QByteArray>{});
 }
 
 void tst_DisplayProbes::alternateAddressProbe_data()
 {
     QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("nullAddress"); // a search reply without IP address 2
     QTest::addColumn<int>("ip2CheckResult");
-    QTest::newRow("answers") << QByteArray("<html>second interface</html>") << 0;
-    QTest::newRow("empty body") << QByteArray() << 1;
+    QTest::newRow("answers") << QByteArray("<html>second interface</html>") << false << 0;
+    QTest::newRow("empty body") << QByteArray() << false << 1;
+    QTest::newRow("null address: no host, fails") << QByteArray("<html/>") << true << 1;
 }
 
 void tst_DisplayProbes::alternateAddressProbe()
 {
     QFETCH(QByteArray, body);
+    QFETCH(bool, nullAddress);
     QFETCH(int, ip2CheckResult);
     TinyHttpServer server;
     QVERIFY(server.listen());
     server.setRoute("/", {body});
-    const Result result = runProbe(DisplayProbes::alternateAddressProbeUrl(QHostAddress::LocalHost, server.port()));
-    QCOMPARE(server.requests(), QList<QByteArray>{"/"});
-    QCOMPARE(DisplayProbes::ip2CheckResultFromProbe(result.status, result.body), ip2CheckResult);
-}
-
-void tst_DisplayProbes::alternateAddressProbeOfNullAddress()
-{
-    // A search reply without IP address 2: the request has no host and fails.
-    const QUrl url = DisplayProbes::alternateAddressProbeUrl(QHostAddress());
-    QVERIFY(url.host().isEmpty());
-    const Result result = runProbe(url);
-    QCOMPARE(result.status, 10003);
-    QCOMPARE(DisplayProbes::ip2CheckResultFromProbe(result.status, result.body), 1);
+    const QUrl url = nullAddress ? DisplayProbes::alternateAddressProbeUrl(QHostAddress())
+                                 : DisplayProbes::alternateAddressProbeUrl(QHostAddress::LocalHost, server.port());
+    QCOMPARE(url.host().isEmpty(), nullAddress);
+    const auto [status, page] = runProbe(url);
+    QCOMPARE(DisplayProbes::ip2CheckResultFromProbe(status, page), ip2CheckResult);
+    QCOMPARE(server.requests().size(), nullAddress ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(tst_DisplayProbes)
