@@ -17,11 +17,13 @@ ReleaseDbRetrieval::ReleaseDbRetrieval(const QString &firmwareFolder, const QUrl
 void ReleaseDbRetrieval::downloadJsonData()
 {
     dropDownloader();
-    // The first-response timer: a server that takes the connection but never
-    // answers would otherwise hold the start-up (and the first search) for
-    // good; without an answer the local copy is used instead.
+    // A server that takes the connection but never answers would otherwise
+    // hold the start-up (and the first search) for good; when nothing arrives
+    // for the stall time-out the local copy is used instead. A slow proxy or
+    // name look-up gets as long before the first byte.
     m_downloader = new FileDownloader(++m_nextDownloaderId, true, m_databaseUrl, QString(),
                                       QByteArray(), this);
+    m_downloader->setReplyTimerMode(FileDownloader::ReplyTimerMode::Stall);
     connect(m_downloader, &FileDownloader::statusChanged, this,
             &ReleaseDbRetrieval::jsonHandlerStatusChanged);
     m_downloader->start();

@@ -40,6 +40,13 @@ FileDownloader::FileDownloader(int id, bool useReplyTimer, const QUrl &url, cons
         connect(&m_replyTimer, &QTimer::timeout, this, &FileDownloader::ReplyTimerTimeout);
 }
 
+void FileDownloader::setReplyTimerMode(ReplyTimerMode mode)
+{
+    m_replyTimerMode = mode;
+    m_replyTimer.setInterval(Timing::scaled(mode == ReplyTimerMode::Stall ? kStallTimeoutMs
+                                                                          : kDefaultReplyTimeoutMs));
+}
+
 FileDownloader::~FileDownloader()
 {
     dropReply();
@@ -98,9 +105,18 @@ void FileDownloader::cancel()
     finish(DownloadStatus::TransferFailed);
 }
 
+void FileDownloader::replyActivity()
+{
+    // The first response has come; a stall time-out starts anew.
+    if (m_replyTimerMode == ReplyTimerMode::Stall && m_useReplyTimer && m_reply)
+        m_replyTimer.start();
+    else
+        m_replyTimer.stop();
+}
+
 void FileDownloader::downloadReadyRead()
 {
-    m_replyTimer.stop();
+    replyActivity();
     if (!m_reply)
         return;
     const QByteArray chunk = m_reply->readAll();
@@ -125,7 +141,7 @@ void FileDownloader::downloadReadyRead()
 
 void FileDownloader::downloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
-    m_replyTimer.stop();
+    replyActivity();
     emit progressChanged(m_id, clampToInt(bytesReceived), clampToInt(bytesTotal),
                          downloadSpeedText(bytesReceived, m_elapsed.elapsed()));
 }

@@ -27,12 +27,23 @@ class FileDownloader : public QObject
     Q_OBJECT
 
 public:
+    // What the reply timer of a downloader made with `useReplyTimer` limits.
+    enum class ReplyTimerMode {
+        // kDefaultReplyTimeoutMs until the first byte or progress report;
+        // after that the transfer may take as long as it takes (web probes).
+        FirstResponse,
+        // kStallTimeoutMs without any byte or progress report, restarted by
+        // each: a slow but steady transfer completes, a silent server does not
+        // hold the caller for good.
+        Stall,
+    };
     static constexpr int kDefaultReplyTimeoutMs = 5000;
+    static constexpr int kStallTimeoutMs = 30000;
     // In-memory bodies stop growing once they hold this many bytes.
     static constexpr int kMemoryLimit = 1000000;
 
     // `expectedMd5` is the raw 16-byte digest the body must have (empty: no
-    // check). `useReplyTimer` limits the wait for the first response event.
+    // check). `useReplyTimer` limits the wait for the server (ReplyTimerMode).
     // Without a `manager` the downloader makes its own; passing a shared one
     // avoids a network thread per downloader when many run at once.
     FileDownloader(int id, bool useReplyTimer, const QUrl &url, const QString &targetFile,
@@ -51,6 +62,9 @@ public:
     // Redirects that keep the security level are followed unless this is
     // turned off; then a redirect is the reply itself. Set before start().
     void setFollowRedirects(bool follow) { m_followRedirects = follow; }
+    // Set before start(); FirstResponse unless set. The limit is scaled
+    // (Timing::scaled) when set.
+    void setReplyTimerMode(ReplyTimerMode mode);
 
 signals:
     void progressChanged(int instance, int m_progressValue, int m_progressTotal, QString m_progressMessage);
@@ -64,6 +78,8 @@ private slots:
     void ReplyTimerTimeout();
 
 private:
+    // A byte or a progress report arrived.
+    void replyActivity();
     bool openTarget();
     void discardFile();
     // Detaches and aborts the running reply without reporting anything.
@@ -76,6 +92,7 @@ private:
     int m_id;
     QTimer m_replyTimer;
     bool m_useReplyTimer;
+    ReplyTimerMode m_replyTimerMode = ReplyTimerMode::FirstResponse;
     bool m_followRedirects = true;
     QByteArray m_expectedMd5;
     QNetworkReply *m_reply = nullptr;
