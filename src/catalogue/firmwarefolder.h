@@ -8,9 +8,10 @@
 
 // "<documents>/Brevlin Vantor Display Solutions/Vantor Display Firmware Update Tool/Firmware"
 // for the given documents location. Returns the path when the folder exists,
-// or when create is true and it could be created (then readable, writable
-// and searchable by everyone); otherwise, and when documentsLocation is
-// empty, the empty text.
+// or when create is true and it could be created; otherwise, and when
+// documentsLocation is empty, the empty text. The folder is created for its
+// owner alone, and an existing folder of the user loses any access of
+// others (the owner's own access is kept).
 QString localFirmwareFolder(bool create, const QString &documentsLocation);
 
 // The same under the platform's writable documents location.
