@@ -37,18 +37,19 @@ void TcpClient::SetRequestFlags(int flags)
     m_exchange.setRequestFlags(flags);
 }
 
-void TcpClient::setTimeouts(int connectMs, int replyMs)
-{
-    m_connectTimer.setInterval(connectMs);
-    m_replyTimer.setInterval(replyMs);
-}
-
 void TcpClient::Start(const QHostAddress &address, quint16 port, const QHostAddress &ip2)
 {
     m_socket.setProxy(QNetworkProxy::NoProxy);
     m_exchange.begin(address, ip2);
+    // An address that cannot be connected to fails inside connectToHost; the
+    // caller counts the exchange only once Start returns, so such a result
+    // goes out on the next turn of the event loop.
+    m_starting = true;
     m_socket.connectToHost(address, port);
-    if (!m_reported) // an address that cannot be connected to fails at once
+    m_starting = false;
+    if (m_reported)
+        QMetaObject::invokeMethod(this, [this] { emit device_results(m_exchange.reply()); }, Qt::QueuedConnection);
+    else
         m_connectTimer.start();
 }
 
@@ -189,5 +190,6 @@ void TcpClient::report()
         m_probe->deleteLater();
         m_probe = nullptr;
     }
-    emit device_results(m_exchange.reply());
+    if (!m_starting)
+        emit device_results(m_exchange.reply());
 }

@@ -17,8 +17,9 @@ class QNetworkAccessManager;
 // connects, sends the commands that the request flags ask for one at a time
 // (with the display's web probes as steps in between), and reports the
 // result exactly once through device_results, on success and on every
-// failure. The owner creates one client per exchange, sets the flags,
-// starts it and deletes it (deferred) after the result; it is not reused.
+// failure, and never from inside Start. The owner creates one client per
+// exchange, sets the flags, starts it and deletes it (deferred) after the
+// result; it is not reused.
 class TcpClient : public QObject
 {
     Q_OBJECT
@@ -38,8 +39,7 @@ public:
     // Shares an access manager for the web probes (many clients at once
     // otherwise make a network thread each). Set before Start.
     void setNetworkAccessManager(QNetworkAccessManager *manager) { m_networkManager = manager; }
-    // For tests; the defaults are the constants above and port 80.
-    void setTimeouts(int connectMs, int replyMs);
+    // For tests; the default is port 80.
     void setProbePort(quint16 port) { m_probePort = port; }
 
 signals:
@@ -69,4 +69,5 @@ private:
     QNetworkAccessManager *m_networkManager = nullptr;
     quint16 m_probePort = DisplayProbes::kHttpPort;
     bool m_reported = false;
+    bool m_starting = false; // inside Start: a result waits for the event loop
 };
