@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QUdpSocket>
 
+#include <limits>
+
 namespace {
 
 // Pacing of targeted requests, so a long list does not flood the network.
@@ -46,7 +48,6 @@ DisplaySearchUDP::DisplaySearchUDP(const DisplaySearchOptions &options, QObject 
 
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
-    m_pauseTimer.setInterval(kBatchPauseMs);
     connect(&m_pauseTimer, &QTimer::timeout, this, &DisplaySearchUDP::sendNextBatch);
 }
 
@@ -122,22 +123,28 @@ void DisplaySearchUDP::beginRound(const QList<QHostAddress> &destinations, bool 
     m_roundSent = 0;
     m_roundPaced = m_searchMode == SearchTargeted;
     m_roundSkipsResponders = skipResponders;
+    m_roundClock.start();
     sendNextBatch();
 }
 
 void DisplaySearchUDP::sendNextBatch()
 {
-    int batch = 0;
+    // A paced round keeps to its schedule of one batch per pause even when
+    // the event loop comes back late: it sends every batch that is due by
+    // now, so a busy window delays single batches but not the whole round.
+    const qint64 due = m_roundPaced
+        ? (m_roundClock.elapsed() / kBatchPauseMs + 1) * kDatagramsPerBatch
+        : std::numeric_limits<qint64>::max();
     while (m_roundNext < m_round.size()) {
+        if (m_roundSent >= due) {
+            m_pauseTimer.start(int(kBatchPauseMs - m_roundClock.elapsed() % kBatchPauseMs));
+            return;
+        }
         const QHostAddress &address = m_round.at(m_roundNext++);
         if (m_roundSkipsResponders && m_responders.contains(address))
             continue;
         sendTo(m_request, address);
         ++m_roundSent;
-        if (m_roundPaced && ++batch == kDatagramsPerBatch && m_roundNext < m_round.size()) {
-            m_pauseTimer.start();
-            return;
-        }
     }
     m_round.clear();
     m_tickTimer.start();

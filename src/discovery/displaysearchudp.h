@@ -3,6 +3,7 @@
 #include "discovery/searchdatagrams.h"
 #include "discovery/udpsearchreplyinfo.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -32,8 +33,9 @@ struct DisplaySearchOptions
 // so the system gives it a free port and replies arrive there.
 //
 // Targeted searches may send thousands of requests; they go out in batches
-// of eleven with a 10 ms pause in between, driven by a timer so the event
-// loop never blocks. The search ticks count from the end of a sending round.
+// of eleven every 10 ms, driven by a timer so the event loop never blocks,
+// and keep that schedule when the loop is busy. The search ticks count from
+// the end of a sending round.
 class DisplaySearchUDP : public QObject
 {
     Q_OBJECT
@@ -104,6 +106,7 @@ private:
     QList<QHostAddress> m_round;
     int m_roundNext = 0;
     int m_roundSent = 0;
+    QElapsedTimer m_roundClock;
     bool m_roundPaced = false;
     bool m_roundSkipsResponders = false;
 };
