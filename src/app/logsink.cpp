@@ -12,11 +12,8 @@ bool g_installed = false;
 
 void sink(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtInfoMsg && g_window) {
+    if (type == QtInfoMsg && g_window)
         g_window->append(logLinePrefix(QDateTime::currentDateTime()) + message, 0);
-        if (g_window->isVisible())
-            g_window->repaint();
-    }
     if (g_previous)
         g_previous(type, context, message);
 }

@@ -1,6 +1,6 @@
 #include "displaylist/displaylistmodel.h"
 
-#include "lanupdate/updatestatus.h"
+#include "displaylist/updatestatus.h"
 
 #include <QFont>
 #include <QHash>
@@ -9,6 +9,7 @@
 #include <QtGlobal>
 
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -59,14 +60,15 @@ bool isErrorStatus(int code) { return (code >= -5 && code <= -1) || code == 4; }
 displayListModel::displayListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kAnnounceDelayMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &displayListModel::flush);
 }
 
 void displayListModel::setDisplayList(DisplayList *list)
 {
-    beginResetModel();
     m_list = list;
-    m_rowCount = list ? list->size() : 0;
-    endResetModel();
+    resetAll();
 }
 
 void displayListModel::setLegacyEnabled(bool enabled)
@@ -400,7 +402,7 @@ bool displayListModel::setData(const QModelIndex &index, const QVariant &value, 
         return false;
     (*m_list)[index.row()].selectedForUpdate = value.toInt() == Qt::Checked;
     emit need_update_ui();
-    rowChanged(index.row());
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), ColumnCount - 1));
     return true;
 }
 
@@ -436,18 +438,6 @@ QVariant displayListModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
-bool displayListModel::insertRows(int row, int count, const QModelIndex &parent)
-{
-    // The main window appends to the list before announcing the row, so the
-    // announced count, not the list's size, is what views have been told.
-    if (parent.isValid() || count < 1 || row < 0 || row > m_rowCount)
-        return false;
-    beginInsertRows(parent, row, row + count - 1);
-    m_rowCount += count;
-    endInsertRows();
-    return true;
-}
-
 Qt::ItemFlags displayListModel::flags(const QModelIndex &index) const
 {
     if (!hasRow(index))
@@ -465,23 +455,51 @@ Qt::ItemFlags displayListModel::flags(const QModelIndex &index) const
 
 void displayListModel::rowChanged(int row)
 {
-    if (!m_list || m_rowCount == 0)
+    if (!m_list)
         return;
-    if (row < 0) {
-        emit dataChanged(index(0, 0), index(m_rowCount - 1, ColumnCount - 1));
-    } else if (row < m_rowCount) {
-        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
-    }
+    m_changedFirst = row < 0 ? 0 : qMin(m_changedFirst, row);
+    m_changedLast = row < 0 ? std::numeric_limits<int>::max() : qMax(m_changedLast, row);
+    scheduleFlush();
 }
 
 void displayListModel::addRow(int row)
 {
-    insertRows(row - 1, 1);
+    m_rowsToAnnounce = qMax(m_rowsToAnnounce, row);
+    scheduleFlush();
+}
+
+void displayListModel::scheduleFlush()
+{
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void displayListModel::flush()
+{
+    m_flushTimer.stop();
+    if (!m_list)
+        return;
+    // The main window appends to the list before announcing the row, so the
+    // announced count, not the list's size, is what views have been told.
+    const int target = qMin(m_rowsToAnnounce, int(m_list->size()));
+    if (target > m_rowCount) {
+        beginInsertRows(QModelIndex(), m_rowCount, target - 1);
+        m_rowCount = target;
+        endInsertRows();
+    }
+    const int last = qMin(m_changedLast, m_rowCount - 1);
+    if (m_changedFirst <= last)
+        emit dataChanged(index(m_changedFirst, 0), index(last, ColumnCount - 1));
+    m_changedFirst = std::numeric_limits<int>::max();
+    m_changedLast = -1;
 }
 
 void displayListModel::resetAll()
 {
     beginResetModel();
-    m_rowCount = m_list ? m_list->size() : 0;
+    m_flushTimer.stop();
+    m_rowCount = m_rowsToAnnounce = m_list ? int(m_list->size()) : 0;
+    m_changedFirst = std::numeric_limits<int>::max();
+    m_changedLast = -1;
     endResetModel();
 }

@@ -3,11 +3,17 @@
 #include "displaylist/displaylistentry.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
+
+#include <limits>
 
 // Presents the main window's display list as the ten-column table. The model
 // never owns or changes the list, except for the operator's check box in the
 // Action column; the main window announces its own changes through the
-// rowChanged/addRow/resetAll slots.
+// rowChanged/addRow/resetAll slots. Added and changed rows are passed on to
+// views together, at most once per kAnnounceDelayMs: a fleet that reports
+// hundreds of rows a second then costs the views a few updates, not one per
+// row. A reset is passed on at once.
 class displayListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -27,6 +33,8 @@ public:
         ColumnCount
     };
 
+    static constexpr int kAnnounceDelayMs = 50;
+
     explicit displayListModel(QObject *parent = nullptr);
 
     void setDisplayList(DisplayList *list);
@@ -38,7 +46,6 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
-    bool insertRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     // Texts of the Firmware availability and Status columns, also used by
@@ -52,9 +59,13 @@ signals:
     void need_update_ui();
 
 public slots:
+    // Row `row` changed (-1: every row).
     void rowChanged(int row);
+    // The list has grown to `row` rows.
     void addRow(int row);
     void resetAll();
+    // Passes the gathered additions and changes on to views now.
+    void flush();
 
 private:
     bool hasRow(const QModelIndex &index) const;
@@ -67,6 +78,13 @@ private:
 
     DisplayList *m_list = nullptr;
     bool m_legacyEnabled = false;
+    void scheduleFlush();
+
     // Rows announced to views: the list grows before its rows are announced.
     int m_rowCount = 0;
+    int m_rowsToAnnounce = 0;
+    // Changed rows not yet announced; empty when first > last.
+    int m_changedFirst = std::numeric_limits<int>::max();
+    int m_changedLast = -1;
+    QTimer m_flushTimer;
 };

@@ -18,6 +18,7 @@ public:
     {
         w.m_displayList.append(entry);
         emit w.addRow(w.m_displayList.size());
+        w.m_model->flush();
     }
     // Empties the list the way a new search does.
     void clearRows()
