@@ -8,7 +8,7 @@ QString versionText()
 {
     return QCoreApplication::translate("AppInfo", "Application version: %1 (Build %2)",
                                        "software version and build number")
-        .arg(QLatin1String(kApplicationVersion), QLatin1String(kApplicationBuildText));
+        .arg(QLatin1String(kApplicationVersion), QString::number(kApplicationBuildNumber));
 }
 
 void applyIdentity()

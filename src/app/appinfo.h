@@ -9,7 +9,6 @@ inline constexpr char kOrganisationName[] = "BREVLIN VANTOR DISPLAY SOLUTIONS";
 inline constexpr char kOrganisationDomain[] = "vantor-displays.example.com";
 inline constexpr char kApplicationName[] = "Vantor Display Firmware Update Tool";
 inline constexpr char kApplicationVersion[] = "1.2.00";
-inline constexpr char kApplicationBuildText[] = "240112";
 inline constexpr int kApplicationBuildNumber = 240112;
 inline constexpr char kMainSettingsOrganisation[] = "Vantor Monitor User Tessilon";
 inline constexpr char kSingleInstanceName[] = "7D5119B5-4E7F-4c32-92A3-6676BFF24999";

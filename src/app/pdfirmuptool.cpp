@@ -2,6 +2,7 @@
 
 #include "ui_pdfirmuptool.h"
 
+#include "app/commandstate.h"
 #include "app/logsink.h"
 #include "app/mainsettings.h"
 #include "app/sv_information_dialog.h"
@@ -288,7 +289,11 @@ void PDFirmUpTool::setWaitCursor(bool busy)
 
 void PDFirmUpTool::resizeColumnsToContents()
 {
+    // While results pour in, columns follow the rows in view, a cost that
+    // does not grow with the fleet; once the list settles they fit every row.
     MyTableView *table = ui->display_list_tableView;
+    const bool settling = m_searching || m_pendingTcpReplies != 0;
+    table->horizontalHeader()->setResizeContentsPrecision(settling ? 0 : -1);
     for (int column = 0; column < displayListModel::ColumnCount - 1; ++column)
         table->resizeColumnToContents(column);
 }
@@ -305,46 +310,29 @@ void PDFirmUpTool::update_ui(bool update_description_text)
     if (!m_columnResizeTimer.isActive())
         m_columnResizeTimer.start();
 
-    setWaitCursor(m_searching || m_pendingTcpReplies != 0 || m_activeDownloads != 0
-                  || m_downloadForUsbDrive || m_downloadForModelUsbDrive || m_downloadForLanUpdate);
-
-    bool refreshing = false;
-    int queued = 0;
-    int selected = 0;
-    int commErrors = 0;
-    bool needPowerOn = false;
-    for (const DISPLAY_LIST_ENTRY &entry : std::as_const(m_displayList)) {
-        refreshing = refreshing || entry.tcpClient;
-        if (entry.updateStatus == 1)
-            ++queued;
-        if (!entry.selectedForUpdate)
-            continue;
-        ++selected;
-        if (entry.commStatus != 0)
-            ++commErrors;
-        if (entry.needPowerOnToUpdateViaHTTP != 0 && entry.powerState != 1)
-            needPowerOn = true;
-    }
-    const bool listEmpty = m_displayList.isEmpty();
-    const bool idle = m_runningUpdates == 0 && !refreshing && !m_searching && m_activeDownloads == 0;
-
-    ui->actionCancel_all_queued_updates_via_LAN->setEnabled(queued > 0);
-    ui->pushButtonSearch->setEnabled(idle);
-    ui->actionBroadcast->setEnabled(idle);
-    ui->actionConfigureAdvanced_search_network->setEnabled(idle);
-    ui->actionAdvanced_network_search->setEnabled(idle && !m_targetAddresses.isEmpty());
-
-    ui->download_pushButton->setEnabled(commErrors == 0 && !needPowerOn && m_activeDownloads <= 0
-                                        && m_runningUpdates <= 0 && m_databaseLoaded && selected > 0
-                                        && !listEmpty && !refreshing && !m_searching);
-
     const int row = currentRow();
-    const DISPLAY_LIST_ENTRY *current = row >= 0 && row < m_displayList.size() ? &m_displayList.at(row) : nullptr;
+    BusyState state;
+    state.searching = m_searching;
+    state.pendingTcpReplies = m_pendingTcpReplies;
+    state.activeDownloads = m_activeDownloads;
+    state.runningUpdates = m_runningUpdates;
+    state.downloadBatchPending = m_downloadForUsbDrive || m_downloadForModelUsbDrive || m_downloadForLanUpdate;
+    state.databaseLoaded = m_databaseLoaded;
+    state.hasTargetAddresses = !m_targetAddresses.isEmpty();
+    state.list = tallyDisplayList(m_displayList, row);
+    const CommandStates commands = commandStates(state);
 
-    const bool ready = !listEmpty && m_databaseLoaded && !refreshing && !m_searching;
-    ui->actionRefreshAll->setEnabled(ready);
-    ui->actionRefreshSelected->setEnabled(ready && current && !current->updateClient);
+    setWaitCursor(commands.waitCursor);
+    ui->actionCancel_all_queued_updates_via_LAN->setEnabled(commands.cancelQueuedUpdates);
+    ui->pushButtonSearch->setEnabled(commands.search);
+    ui->actionBroadcast->setEnabled(commands.search);
+    ui->actionConfigureAdvanced_search_network->setEnabled(commands.search);
+    ui->actionAdvanced_network_search->setEnabled(commands.targetedSearch);
+    ui->download_pushButton->setEnabled(commands.lanUpdate);
+    ui->actionRefreshAll->setEnabled(commands.refreshAll);
+    ui->actionRefreshSelected->setEnabled(commands.refreshSelected);
 
+    const DISPLAY_LIST_ENTRY *current = state.list.hasCurrent ? &m_displayList.at(row) : nullptr;
     if (update_description_text) {
         // Laying out the panel again is costly; skip it when nothing changed.
         const QString html = buildDisplayInfoHtml(current ? row : -1);
@@ -358,16 +346,10 @@ void PDFirmUpTool::update_ui(bool update_description_text)
         current && !current->modelName.isEmpty()
             ? tr("Create firmware USB drive for %1 display...", "1=model name").arg(current->modelName)
             : tr("Create firmware USB drive for selected display..."));
-    ui->create_usb_drive_pushButton->setEnabled(
-        !listEmpty && !m_searching && !refreshing && m_activeDownloads == 0 && m_databaseLoaded
-        && m_runningUpdates <= 0 && current && current->updateViaUSB != 0
-        && current->requiresAppBuild <= kApplicationBuild);
-
-    const bool toolsReady = m_runningUpdates <= 0 && m_databaseLoaded && m_activeDownloads == 0
-        && !refreshing && !m_searching;
-    ui->actionCreate_USB_drive_for_another_model->setEnabled(toolsReady);
-    ui->actionDownload_firmware_for_offline_use->setEnabled(toolsReady);
-    ui->deselect_all_pushButton->setEnabled(selected > 0);
+    ui->create_usb_drive_pushButton->setEnabled(commands.usbDriveForCurrent);
+    ui->actionCreate_USB_drive_for_another_model->setEnabled(commands.tools);
+    ui->actionDownload_firmware_for_offline_use->setEnabled(commands.tools);
+    ui->deselect_all_pushButton->setEnabled(commands.deselectAll);
 }
 
 void PDFirmUpTool::selectionCurrentRowChanged(const QModelIndex &current, const QModelIndex &previous)

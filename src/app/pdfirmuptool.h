@@ -144,6 +144,9 @@ private:
     // First row from `from` on with an exchange in flight for address, or -1.
     int rowOfExchange(const QHostAddress &address, int from = 0) const;
     void releaseTcpClient(DISPLAY_LIST_ENTRY &entry);
+    // After every merged control result: ends the batch of exchanges once
+    // none is outstanding.
+    void controlResultMerged();
     void matchDisplayRows(bool autoSelect);
     void queueFirmwareUpdates();
 
@@ -184,6 +187,8 @@ private:
     int m_pendingTcpReplies = 0;
     bool m_refreshPending = false;
     bool m_powerRequestPending = false;
+    // Search or refresh results came in since the last matching.
+    bool m_matchPending = false;
     DisplaySearchUDP *m_udpSearch = nullptr;
     // One access manager for every display's web probes.
     QNetworkAccessManager *m_probeNetwork = nullptr;

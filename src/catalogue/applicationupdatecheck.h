@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/firmwarerelease.h"
-#include "displaylist/displaylistentry.h"
+#include "app/appinfo.h"
 
 #include <QString>
 
@@ -19,4 +19,4 @@ struct ApplicationUpdateMessage
 // when the database is not loaded or names no build.
 ApplicationUpdateMessage applicationUpdateMessage(bool databaseLoaded, const ReleaseDbInfo &info,
                                                   bool showIfNoNewer,
-                                                  int currentBuild = kApplicationBuild);
+                                                  int currentBuild = AppInfo::kApplicationBuildNumber);

@@ -2,8 +2,9 @@
 vdfu_add_library(vdfu_discovery_control SOURCES
     controlexchange.cpp controlexchange.h
     controlprotocol.cpp controlprotocol.h
+    controlrequests.cpp controlrequests.h
     displayprobes.cpp displayprobes.h
     openfilelimit.cpp openfilelimit.h
     pdtcpreply.h
     tcpclient.cpp tcpclient.h
-    LIBS vdfu_download)
+    LIBS vdfu_catalogue vdfu_discovery_search vdfu_download)

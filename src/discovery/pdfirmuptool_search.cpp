@@ -6,7 +6,8 @@
 #include "ui_pdfirmuptool.h"
 
 #include "catalogue/displaymatching.h"
-#include "catalogue/versionrules.h"
+#include "discovery/controlprotocol.h"
+#include "discovery/controlrequests.h"
 #include "discovery/displaysearchudp.h"
 #include "discovery/tcpclient.h"
 
@@ -14,52 +15,9 @@
 
 namespace {
 
-constexpr quint16 kControlPort = 7142;
-
-// Series codes whose search reply carries a second address.
-bool udpSeriesHasIP2(int code)
-{
-    return (code >= 3 && code <= 6) || code == 69;
-}
-
 QString addressText(const QHostAddress &address)
 {
     return displayAddressText(address);
-}
-
-// Flags of the control exchange that follows a search reply.
-int searchRequestFlags(const DISPLAY_LIST_ENTRY &row)
-{
-    int flags = TCP_REQ_MODEL_NAME | TCP_REQ_SERIAL_NUMBER | TCP_REQ_POWER_STATUS;
-    const bool group2 = isSeriesGroup2(row.udpSeries);
-    if (row.currentFirmware.isEmpty() || row.currentFirmware.contains(QLatin1String("-.-")))
-        flags |= group2 ? TCP_REQ_FIRMWARE_LEGACY : TCP_REQ_FIRMWARE;
-    if (row.fwVersions[0].isEmpty())
-        flags |= group2 ? TCP_REQ_VERSIONS_LEGACY : TCP_REQ_VERSIONS;
-    if (udpSeriesHasIP2(row.udpSeries))
-        flags |= TCP_REQ_VERIFY_IP2;
-    return flags | TCP_REQ_ASSET_DATA | TCP_REQ_LOCK_STATUS | TCP_REQ_POWER_SAVE_READ;
-}
-
-// Flags of a refresh: everything but the model name, which does not change.
-int refreshRequestFlags(const DISPLAY_LIST_ENTRY &row)
-{
-    int flags = isSeriesGroup2(row.udpSeries)
-        ? TCP_REQ_SERIAL_NUMBER | TCP_REQ_POWER_STATUS | TCP_REQ_FIRMWARE_LEGACY | TCP_REQ_VERSIONS_LEGACY
-        : TCP_REQ_SERIAL_NUMBER | TCP_REQ_POWER_STATUS | TCP_REQ_VERSIONS | TCP_REQ_FIRMWARE;
-    if (row.useIP2 != 0)
-        flags |= TCP_REQ_VERIFY_IP2;
-    flags |= TCP_REQ_ASSET_DATA | TCP_REQ_LOCK_STATUS;
-    if (isSeriesGroup1(row.seriesId))
-        flags |= TCP_REQ_POWER_SAVE_READ;
-    return flags;
-}
-
-void mergeText(QString &field, const QString &value)
-{
-    const QString trimmed = value.trimmed();
-    if (!trimmed.isEmpty())
-        field = trimmed;
 }
 
 } // namespace
@@ -143,22 +101,18 @@ void PDFirmUpTool::dropDisplayRows()
             --m_pendingTcpReplies;
         }
     }
+    // Updates waiting for power-save changes wait for rows that are gone.
+    m_powerSaveChangePending = false;
     m_refreshPending = false;
     m_powerRequestPending = false;
+    m_matchPending = false;
     m_displayList.clear();
     emit resetAll();
 }
 
 void PDFirmUpTool::device_results_DisplaySearchUDP(DISPLAY_UDP_SEARCH_REPLY_INFO info)
 {
-    DISPLAY_LIST_ENTRY row;
-    row.ipAddress = info.ipAddress;
-    row.ipAddress2 = info.ipAddress2;
-    row.modelName = info.modelName;
-    row.fwVersions = info.fwVersions;
-    row.currentFirmware = info.currentFirmware;
-    row.macAddress = info.macAddress;
-    row.udpSeries = info.series;
+    const DISPLAY_LIST_ENTRY row = ControlRequests::rowFromSearchReply(info);
 
     qInfo() << "UDP found model:" << row.modelName << "IP address:" << addressText(row.ipAddress)
             << "IP address2:" << addressText(row.ipAddress2) << "MAC:" << row.macAddress
@@ -166,12 +120,12 @@ void PDFirmUpTool::device_results_DisplaySearchUDP(DISPLAY_UDP_SEARCH_REPLY_INFO
             << "FW1:" << row.fwVersions[0] << "FW2:" << row.fwVersions[1]
             << "FW3:" << row.fwVersions[2] << "FW4:" << row.fwVersions[3];
 
-    const int flags = searchRequestFlags(row);
+    const int flags = ControlRequests::searchRequestFlags(row);
     qInfo() << "TCP request flags:" << flags << "IP address:" << addressText(row.ipAddress);
     m_displayList.append(row);
-    const int index = m_displayList.size() - 1;
-    startTcpClient(index, flags, &PDFirmUpTool::device_results_TcpClient);
     emit addRow(m_displayList.size());
+    m_matchPending = true;
+    startTcpClient(m_displayList.size() - 1, flags, &PDFirmUpTool::device_results_TcpClient);
 
     ++m_foundCount;
     statusBar()->showMessage(tr("Searching... Found %1 display(s) on LAN", "1=number of displays found")
@@ -195,8 +149,10 @@ void PDFirmUpTool::startTcpClient(int row, int flags, void (PDFirmUpTool::*resul
     connect(client, &TcpClient::device_results, this, resultSlot);
     client->SetRequestFlags(flags);
     entry.tcpClient = client;
-    client->Start(entry.ipAddress, kControlPort, entry.ipAddress2);
+    // Counted before it starts, so that even a result reported at once
+    // finds the exchange counted.
     ++m_pendingTcpReplies;
+    client->Start(entry.ipAddress, ControlProtocol::kPort, entry.ipAddress2);
 }
 
 bool PDFirmUpTool::rowAcceptsRequest(int row) const
@@ -211,8 +167,9 @@ void PDFirmUpTool::refresh_row_by_TcpClient(int row)
         return;
     DISPLAY_LIST_ENTRY &entry = m_displayList[row];
     entry.commStatus = 0;
-    startTcpClient(row, refreshRequestFlags(entry), &PDFirmUpTool::device_results_TcpClient);
     m_refreshPending = true;
+    m_matchPending = true;
+    startTcpClient(row, ControlRequests::refreshRequestFlags(entry), &PDFirmUpTool::device_results_TcpClient);
     statusBar()->showMessage(tr("Refreshing display information from %1 display(s)...", "1=number of displays")
                                  .arg(m_pendingTcpReplies));
     qInfo() << "Display#" << row + 1 << "Requesting refresh of " << entry.modelName << " at "
@@ -247,15 +204,15 @@ void PDFirmUpTool::requestPowerChange(int row, int flag)
         return;
     DISPLAY_LIST_ENTRY &entry = m_displayList[row];
     entry.commStatus = 0;
+    if (flag == TCP_REQ_POWER_ON || flag == TCP_REQ_POWER_OFF)
+        m_powerRequestPending = true;
     startTcpClient(row, flag, &PDFirmUpTool::perform_request_TcpClient);
     const QString address = addressText(entry.ipAddress);
     switch (flag) {
     case TCP_REQ_POWER_ON:
-        m_powerRequestPending = true;
         qInfo() << "Display#" << row + 1 << "Requesting power on for" << entry.modelName << "at" << address;
         break;
     case TCP_REQ_POWER_OFF:
-        m_powerRequestPending = true;
         qInfo() << "Display#" << row + 1 << "Requesting power off for " << entry.modelName << " at " << address;
         break;
     case TCP_REQ_POWER_SAVE_AUTO_POWER_SAVE:
@@ -296,29 +253,7 @@ void PDFirmUpTool::device_results_TcpClient(PD_TCP_REPLY rep)
     if (row >= 0) {
         --m_pendingTcpReplies;
         DISPLAY_LIST_ENTRY &entry = m_displayList[row];
-        const int flags = rep.requestFlags;
-        if (rep.tcpStatus != 0)
-            entry.commStatus = 1;
-        if (flags & TCP_REQ_MODEL_NAME)
-            mergeText(entry.modelName, rep.modelName);
-        if (flags & TCP_REQ_SERIAL_NUMBER)
-            mergeText(entry.serialNumber, rep.serialNumber);
-        if (flags & (TCP_REQ_FIRMWARE_LEGACY | TCP_REQ_FIRMWARE))
-            mergeText(entry.currentFirmware, rep.currentFirmware);
-        if (flags & (TCP_REQ_VERSIONS_LEGACY | TCP_REQ_VERSIONS)) {
-            for (int i = 0; i < 4; ++i)
-                mergeText(entry.fwVersions[i], rep.fwVersions[i]);
-        }
-        if (flags & (TCP_REQ_POWER_STATUS | TCP_REQ_POWER_ON | TCP_REQ_POWER_OFF))
-            entry.powerState = rep.powerState;
-        if (flags & TCP_REQ_VERIFY_IP2)
-            entry.ip2CheckResult = rep.ip2CheckResult;
-        if (flags & TCP_REQ_LOCK_STATUS)
-            entry.lockStatus = rep.lockStatus;
-        if (flags & TCP_REQ_POWER_SAVE_READ)
-            entry.powerSaveMode = rep.powerSaveMode;
-        if (flags & TCP_REQ_ASSET_DATA)
-            entry.assetTag = rep.assetTag;
+        ControlRequests::mergeControlResult(entry, rep);
         releaseTcpClient(entry);
 
         qInfo() << "TCP status=" << rep.tcpStatus << "for Model:" << entry.modelName
@@ -328,21 +263,33 @@ void PDFirmUpTool::device_results_TcpClient(PD_TCP_REPLY rep)
                 << "FW4:" << entry.fwVersions[3] << "Power:" << entry.powerState;
         emit update_info(row);
     }
-
-    if (m_pendingTcpReplies == 0) {
-        if (!m_refreshPending && !m_powerRequestPending) {
-            matchDisplayRows(true);
-        } else {
-            m_refreshPending = false;
-            m_powerRequestPending = false;
-            statusBar()->clearMessage();
-            matchDisplayRows(false);
-        }
-    } else if (m_refreshPending) {
-        statusBar()->showMessage(tr("Refreshing display information from %1 display(s)...", "1=number of displays")
-                                     .arg(m_pendingTcpReplies));
-    }
+    controlResultMerged();
     update_ui(true);
+}
+
+void PDFirmUpTool::controlResultMerged()
+{
+    if (m_pendingTcpReplies != 0) {
+        if (m_refreshPending)
+            statusBar()->showMessage(
+                tr("Refreshing display information from %1 display(s)...", "1=number of displays")
+                    .arg(m_pendingTcpReplies));
+        return;
+    }
+    // The batch of exchanges is over, whichever result came last. Only a
+    // batch with search or refresh results has new facts to match; power
+    // changes alone leave the matching, and the operator's checks, as they are.
+    if (!m_matchPending)
+        return;
+    m_matchPending = false;
+    if (!m_refreshPending && !m_powerRequestPending) {
+        matchDisplayRows(true);
+    } else {
+        m_refreshPending = false;
+        m_powerRequestPending = false;
+        statusBar()->clearMessage();
+        matchDisplayRows(false);
+    }
 }
 
 void PDFirmUpTool::matchDisplayRows(bool autoSelect)
@@ -353,23 +300,16 @@ void PDFirmUpTool::matchDisplayRows(bool autoSelect)
 
 void PDFirmUpTool::perform_request_TcpClient(PD_TCP_REPLY rep)
 {
-    const int powerFlags = TCP_REQ_POWER_STATUS | TCP_REQ_POWER_ON | TCP_REQ_POWER_OFF;
-    const int powerSaveFlags = TCP_REQ_POWER_SAVE_READ | TCP_REQ_POWER_SAVE_OFF
-        | TCP_REQ_POWER_SAVE_AUTO_POWER_SAVE | TCP_REQ_POWER_SAVE_AUTO_STANDBY;
     for (int row = rowOfExchange(rep.ipAddress); row >= 0; row = rowOfExchange(rep.ipAddress, row + 1)) {
         DISPLAY_LIST_ENTRY &entry = m_displayList[row];
         --m_pendingTcpReplies;
         qInfo() << "TCP status=" << rep.tcpStatus << "for" << entry.modelName << "at"
                 << addressText(entry.ipAddress);
-        if (rep.tcpStatus != 0)
-            entry.commStatus = 1;
-        if (rep.requestFlags & powerFlags)
-            entry.powerState = rep.powerState;
-        if (rep.requestFlags & powerSaveFlags)
-            entry.powerSaveMode = rep.powerSaveMode;
+        ControlRequests::mergePowerResult(entry, rep);
         releaseTcpClient(entry);
         emit update_info(row);
     }
+    controlResultMerged();
     update_ui(true);
 
     if (m_pendingTcpReplies == 0 && m_powerSaveChangePending) {

@@ -1,6 +1,6 @@
 #include "displaylist/displayinfohtml.h"
 
-#include "lanupdate/updatestatus.h"
+#include "displaylist/updatestatus.h"
 
 #include <QCoreApplication>
 

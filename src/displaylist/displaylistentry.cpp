@@ -1,5 +1,7 @@
 #include "displaylist/displaylistentry.h"
 
+#include "displaylist/updatestatus.h"
+
 QString displayAddressText(const QHostAddress &address)
 {
     bool isIpv4 = false;
@@ -7,4 +9,29 @@ QString displayAddressText(const QHostAddress &address)
     if (isIpv4)
         return QHostAddress(ipv4).toString();
     return address.toString();
+}
+
+DisplayListTally tallyDisplayList(const DisplayList &list, int currentRow)
+{
+    DisplayListTally tally;
+    tally.rows = list.size();
+    for (const DISPLAY_LIST_ENTRY &entry : list) {
+        tally.refreshing = tally.refreshing || entry.tcpClient;
+        if (entry.updateStatus == UpdateStatus::Queued)
+            ++tally.queued;
+        if (!entry.selectedForUpdate)
+            continue;
+        ++tally.selected;
+        if (entry.commStatus != 0)
+            ++tally.selectedWithCommErrors;
+        if (entry.needPowerOnToUpdateViaHTTP != 0 && entry.powerState != 1)
+            tally.selectedNeedPowerOn = true;
+    }
+    if (currentRow >= 0 && currentRow < list.size()) {
+        const DISPLAY_LIST_ENTRY &current = list.at(currentRow);
+        tally.hasCurrent = true;
+        tally.currentHasUpdateSession = current.updateClient;
+        tally.currentCanUseUsbDrive = current.updateViaUSB != 0 && current.buildOk();
+    }
+    return tally;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/appinfo.h"
+#include "app/commandstate.h"
+
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
@@ -28,9 +31,6 @@ enum Code {
 namespace DownloadState {
 enum Code { NotDownloaded = 0, Error = 1, Downloading = 2, Downloaded = 3 };
 }
-
-// The application build that release records are compared against.
-constexpr int kApplicationBuild = 240112;
 
 // One detected display: what its search reply and control reply said, how
 // its firmware matched the catalogue, and the state of its download and
@@ -77,10 +77,15 @@ struct DISPLAY_LIST_ENTRY
     int lockStatus = -1;
     int powerSaveMode = -2;
 
-    bool buildOk() const { return requiresAppBuild <= kApplicationBuild; }
+    // The matched release does not need a newer build of this tool.
+    bool buildOk() const { return requiresAppBuild <= AppInfo::kApplicationBuildNumber; }
 };
 
 using DisplayList = QList<DISPLAY_LIST_ENTRY>;
+
+// What the main window's commands need to know of the list; `currentRow` is
+// the row selected in the table, or -1.
+DisplayListTally tallyDisplayList(const DisplayList &list, int currentRow);
 
 // The address as the table shows it: dotted IPv4 (also for IPv4-mapped
 // addresses), otherwise the address's own text form.

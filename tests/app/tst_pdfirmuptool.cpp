@@ -367,7 +367,7 @@ void tst_PDFirmUpTool::updateUiEnabling_data()
     QTest::newRow("nothing selected")
         << s << (idleWithRow & ~(Download | Deselect)) << forVt435a;
 
-    s.rows[0].requiresAppBuild = kApplicationBuild + 1;
+    s.rows[0].requiresAppBuild = AppInfo::kApplicationBuildNumber + 1;
     QTest::newRow("newer build required for USB")
         << s << (idleWithRow & ~(Download | Deselect | UsbDrive)) << forVt435a;
 

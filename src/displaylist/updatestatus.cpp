@@ -1,4 +1,4 @@
-#include "lanupdate/updatestatus.h"
+#include "displaylist/updatestatus.h"
 
 #include <QCoreApplication>
 

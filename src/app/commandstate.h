@@ -1,0 +1,50 @@
+#pragma once
+
+// Which of the main window's commands may run, decided from what is running
+// and what the display list holds. A pure function over plain values, so the
+// rules can be checked without a window.
+
+// What the display list holds, as far as the commands care.
+struct DisplayListTally
+{
+    int rows = 0;
+    bool refreshing = false; // some row has a control exchange in flight
+    int queued = 0;          // rows whose LAN update waits in the queue
+    int selected = 0;        // rows checked for an update
+    int selectedWithCommErrors = 0;
+    bool selectedNeedPowerOn = false; // a checked row must be switched on first
+    // The current row: the one the operator selected in the table.
+    bool hasCurrent = false;
+    bool currentHasUpdateSession = false;
+    bool currentCanUseUsbDrive = false; // USB update offered and the tool is new enough
+};
+
+// The main window's counters and flags.
+struct BusyState
+{
+    bool searching = false;
+    int pendingTcpReplies = 0;
+    int activeDownloads = 0;
+    int runningUpdates = 0;
+    // A download batch for a LAN update or a USB drive has not finished.
+    bool downloadBatchPending = false;
+    bool databaseLoaded = false;
+    bool hasTargetAddresses = false;
+    DisplayListTally list;
+};
+
+struct CommandStates
+{
+    bool waitCursor = false;
+    bool cancelQueuedUpdates = false;
+    bool search = false;         // the search button, "Broadcast search" and the address list dialog
+    bool targetedSearch = false;
+    bool lanUpdate = false;      // "Update firmware via LAN"
+    bool refreshAll = false;
+    bool refreshSelected = false;
+    bool usbDriveForCurrent = false;
+    bool tools = false;          // USB drive by model, offline download
+    bool deselectAll = false;
+};
+
+CommandStates commandStates(const BusyState &state);
