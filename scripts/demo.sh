@@ -8,29 +8,46 @@
 #
 #   scripts/demo.sh                 needs root for the namespaces
 #   scripts/demo.sh --screenshot F  no window: runs under Xvfb, saves F, stops
+#   --build DIR                     use that build as it is (no install, no build)
+# Exits with 0 when the window was closed normally, non-zero on a failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 
 screenshot=""
-if [ "${1:-}" = "--screenshot" ]; then
-    screenshot="$(realpath -m "${2:?--screenshot needs a file name}")"
-fi
+build=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --screenshot) screenshot="$(realpath -m "${2:?--screenshot needs a file name}")"; shift 2 ;;
+        --build) build="$(realpath -m "${2:?--build needs a folder}")"; shift 2 ;;
+        *) echo "demo: unknown option $1" >&2; exit 2 ;;
+    esac
+done
 if [ "$(id -u)" -ne 0 ]; then
     echo "demo: the demo creates network namespaces; run it as root" >&2
     exit 1
 fi
 
-scripts/install-deps.sh
-scripts/build.sh qt5 >/dev/null
-build="$root/build/qt5"
+if [ -z "$build" ]; then
+    scripts/install-deps.sh
+    scripts/build.sh qt5 >/dev/null
+    build="$root/build/qt5"
+fi
 
 home="$(mktemp -d)"
 demo_pid=""
+# Stops the demo and ends with the status the script had: 0 when the window
+# was closed normally, the failing command's status otherwise (the demo's
+# own end by SIGTERM is not a failure).
 cleanup() {
+    local status=$?
     trap - INT TERM EXIT
-    [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null && wait "$demo_pid" 2>/dev/null
+    if [ -n "$demo_pid" ]; then
+        kill "$demo_pid" 2>/dev/null || true
+        wait "$demo_pid" 2>/dev/null || true
+    fi
     rm -rf "$home"
+    exit "$status"
 }
 trap cleanup INT TERM EXIT
 
@@ -74,5 +91,6 @@ else
         win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
         import -window \"\${win:-root}\" '$screenshot'
         kill \$app"
+    [ -s "$screenshot" ] || { echo "demo: no screenshot was taken" >&2; exit 1; }
     echo "demo: screenshot saved to $screenshot"
 fi
