@@ -14,17 +14,27 @@ const char kLanDeviceIndex[] = "LAN Device Index";
 const char kIpScanText[] = "IP Address Scan Text";
 const char kShowAssetTag[] = "Show Asset Tag Column";
 const char kShowMac[] = "Show MAC Address Column";
+
+// A stored integer, or the default when the value is absent or not a number.
+int intValue(const QSettings &store, const char *key, int defaultValue)
+{
+    bool ok = false;
+    const int value = store.value(QLatin1String(key)).toInt(&ok);
+    return ok ? value : defaultValue;
+}
 }
 
 MainSettings MainSettings::load(QSettings &store)
 {
     MainSettings s;
     store.beginGroup(QLatin1String(kGroup));
-    s.multiUpdateLimit = store.value(QLatin1String(kMultiUpdateLimit), 5).toInt();
-    s.legacyEnabled = store.value(QLatin1String(kLds), 0).toInt() == kLegacySupportMagic;
-    s.windowSize = QSize(store.value(QLatin1String(kWidth), 0).toInt(),
-                         store.value(QLatin1String(kHeight), 0).toInt());
-    s.lanDeviceIndex = store.value(QLatin1String(kLanDeviceIndex), -1).toInt();
+    s.multiUpdateLimit = intValue(store, kMultiUpdateLimit, s.multiUpdateLimit);
+    // No update could ever start under a limit below one.
+    if (s.multiUpdateLimit < 1)
+        s.multiUpdateLimit = MainSettings().multiUpdateLimit;
+    s.legacyEnabled = intValue(store, kLds, 0) == kLegacySupportMagic;
+    s.windowSize = QSize(intValue(store, kWidth, 0), intValue(store, kHeight, 0));
+    s.lanDeviceIndex = intValue(store, kLanDeviceIndex, s.lanDeviceIndex);
     s.ipScanText = store.value(QLatin1String(kIpScanText)).toString();
     s.showAssetTagColumn = store.value(QLatin1String(kShowAssetTag), true).toBool();
     s.showMacAddressColumn = store.value(QLatin1String(kShowMac), false).toBool();
