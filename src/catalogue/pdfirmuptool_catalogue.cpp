@@ -5,6 +5,7 @@
 
 #include "ui_pdfirmuptool.h"
 
+#include "app/timing.h"
 #include "catalogue/applicationupdatedialog.h"
 #include "catalogue/firmwareserver.h"
 #include "catalogue/releasedbretrieval.h"
@@ -43,7 +44,7 @@ void PDFirmUpTool::releaseDatabaseReady(const FirmwareReleaseDb &database, bool 
 
     update_ui(false);
     if (ui->pushButtonSearch->isEnabled() && m_databaseLoaded) {
-        QTimer::singleShot(kFirstSearchDelayMs, this, [this] {
+        QTimer::singleShot(Timing::scaled(kFirstSearchDelayMs), this, [this] {
             if (m_targetAddresses.isEmpty())
                 on_actionBroadcast_triggered();
             else
@@ -52,7 +53,7 @@ void PDFirmUpTool::releaseDatabaseReady(const FirmwareReleaseDb &database, bool 
     } else {
         m_startupFinished = true;
     }
-    QTimer::singleShot(kUpdateCheckDelayMs, this, &PDFirmUpTool::checkForApplicationUpdatesNoMessageIfNewer);
+    QTimer::singleShot(Timing::scaled(kUpdateCheckDelayMs), this, &PDFirmUpTool::checkForApplicationUpdatesNoMessageIfNewer);
     update_ui(true);
 }
 

@@ -1,5 +1,7 @@
 #include "discovery/displaysearchudp.h"
 
+#include "app/timing.h"
+
 #include <QDateTime>
 #include <QNetworkDatagram>
 #include <QRandomGenerator>
@@ -43,7 +45,7 @@ DisplaySearchUDP::DisplaySearchUDP(const DisplaySearchOptions &options, QObject 
     connect(m_socket, &QUdpSocket::readyRead, this, &DisplaySearchUDP::UdpReadyRead);
 
     m_tickTimer.setTimerType(Qt::PreciseTimer);
-    m_tickTimer.setInterval(m_options.tickIntervalMs);
+    m_tickTimer.setInterval(Timing::scaled(m_options.tickIntervalMs));
     connect(&m_tickTimer, &QTimer::timeout, this, &DisplaySearchUDP::UdpSearchTimeoutTimerHandle);
 
     m_pauseTimer.setSingleShot(true);

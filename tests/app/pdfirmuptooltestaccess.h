@@ -30,17 +30,15 @@ public:
 
     int &runningUpdates() { return w.m_runningUpdates; }
     int &pendingTcpReplies() { return w.m_pendingTcpReplies; }
-    int &activeDownloads() { return w.m_activeDownloads; }
     bool &searching() { return w.m_searching; }
+    bool &powerSaveChangePending() { return w.m_powerSaveChangePending; }
     bool &databaseLoaded() { return w.m_databaseLoaded; }
-    bool &startupFinished() { return w.m_startupFinished; }
     bool &databaseHasLegacyModels() { return w.m_databaseHasLegacyModels; }
-    bool &downloadForLanUpdate() { return w.m_downloadForLanUpdate; }
     QList<QHostAddress> &targetAddresses() { return w.m_targetAddresses; }
     int &multiUpdateLimit() { return w.m_multiUpdateLimit; }
     bool &legacyEnabled() { return w.m_legacyEnabled; }
-    QString cacheFolder() const { return w.m_cacheFolder; }
     displayListModel *model() const { return w.m_model; }
+    DisplaySearchUDP *search() const { return w.m_udpSearch; }
 
 private:
     PDFirmUpTool &w;
