@@ -34,3 +34,12 @@ function(vdfu_add_library name)
         target_link_libraries(${name} PUBLIC Qt::Gui Qt::Widgets Qt::Svg)
     endif()
 endfunction()
+
+# Adds a subsystem's part of the main window from the subsystem's own folder:
+# sources that implement main-window slots (they include its form) and the
+# libraries they use. The app folder, which declares the window, comes first.
+function(vdfu_add_main_window_part)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    target_sources(vdfu_app_widgets PRIVATE ${ARG_SOURCES})
+    target_link_libraries(vdfu_app_widgets PUBLIC ${ARG_LIBS})
+endfunction()
