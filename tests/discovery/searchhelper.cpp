@@ -1,18 +1,10 @@
 // Both ends of a broadcast search inside network namespaces, for
-// tst_broadcastsearchnetns. Each mode prints JSON lines on stdout and stops
-// by itself after a deadline.
-//
-//   vdfu-searchhelper search [--tick <ms>]
-//       Searches the broadcast addresses of this namespace's LAN interfaces.
-//       {"event":"interfaces","broadcast":[...]}, one {"event":"display",...}
-//       per record, then {"event":"finished","found":N} and exit code 0
-//       (1: the search could not start, 2: it did not finish in time).
-//
-//   vdfu-searchhelper displays <broadcast address> <display address>...
-//       Displays that hear requests sent to the broadcast address; the first
-//       asks for an acknowledgement (reply type 2), the others do not.
-//       {"event":"ready"}, then {"event":"request"|"acknowledgement",
-//       "display":..., "from":...} per datagram received.
+// tst_broadcastsearchnetns; each prints JSON lines and stops by itself.
+//   search <tick ms>: searches the broadcast addresses of this namespace's
+//     LAN interfaces: "interfaces", one "display" per record, "finished".
+//   displays <broadcast address> <address>...: displays that hear requests
+//     sent to the broadcast address, the first asking for acknowledgements:
+//     "ready", then "request" or "acknowledgement" per datagram received.
 
 #include "discovery/displaysearchudp.h"
 #include "discovery/laninterfaces.h"
@@ -20,7 +12,6 @@
 #include "scripteddisplay.h"
 #include "searchreplybytes.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,92 +24,63 @@
 
 namespace {
 
-constexpr int kDeadlineMs = 20000;
-
-void printLine(const QJsonObject &object)
+void print(const QJsonObject &object)
 {
     std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).append('\n').constData(), stdout);
     std::fflush(stdout);
 }
 
-int runSearch(QCoreApplication &app, int tickMs)
+int search(int tickMs)
 {
     DisplaySearchOptions options;
     options.tickIntervalMs = tickMs;
     DisplaySearchUDP search(options);
     search.SetFilterMode(UdpSearch::FilterMatchFlagsB);
-
-    const QList<QHostAddress> broadcast =
-        LanInterfaces::allBroadcastAddresses(LanInterfaces::fromSystem());
-    QJsonArray broadcastTexts;
+    const QList<QHostAddress> broadcast = LanInterfaces::allBroadcastAddresses(LanInterfaces::fromSystem());
+    QJsonArray texts;
     for (const QHostAddress &address : broadcast)
-        broadcastTexts.append(address.toString());
-    printLine({{QStringLiteral("event"), QStringLiteral("interfaces")},
-               {QStringLiteral("broadcast"), broadcastTexts}});
+        texts.append(address.toString());
+    print({{"event", "interfaces"}, {"broadcast", texts}});
 
     int found = 0;
-    QObject::connect(&search, &DisplaySearchUDP::device_results,
-                     [&found](const DISPLAY_UDP_SEARCH_REPLY_INFO &info) {
-                         ++found;
-                         printLine({{QStringLiteral("event"), QStringLiteral("display")},
-                                    {QStringLiteral("address"), info.ipAddress.toString()},
-                                    {QStringLiteral("modelName"), info.modelName},
-                                    {QStringLiteral("macAddress"), info.macAddress}});
-                     });
-    QObject::connect(&search, &DisplaySearchUDP::finished, &app, [&found] {
-        printLine({{QStringLiteral("event"), QStringLiteral("finished")},
-                   {QStringLiteral("found"), found}});
+    QObject::connect(&search, &DisplaySearchUDP::device_results, [&found](const DISPLAY_UDP_SEARCH_REPLY_INFO &info) {
+        ++found;
+        print({{"event", "display"}, {"address", info.ipAddress.toString()}, {"modelName", info.modelName}});
+    });
+    QObject::connect(&search, &DisplaySearchUDP::finished, [&found] {
+        print({{"event", "finished"}, {"found", found}});
         QCoreApplication::exit(0);
     });
-    QTimer::singleShot(kDeadlineMs, &app, [] { QCoreApplication::exit(2); });
-
     if (search.SetBroadcastAddressList(broadcast) != 0
-        || search.StartSearch(DisplaySearchUDP::SearchBroadcast) != DisplaySearchUDP::Started) {
-        printLine({{QStringLiteral("event"), QStringLiteral("error")}});
+        || search.StartSearch(DisplaySearchUDP::SearchBroadcast) != DisplaySearchUDP::Started)
         return 1;
-    }
-    return app.exec();
+    return QCoreApplication::exec();
 }
 
-void printDatagram(const char *event, const ScriptedDisplay &display, const QNetworkDatagram &datagram)
-{
-    printLine({{QStringLiteral("event"), QLatin1String(event)},
-               {QStringLiteral("display"), display.address().toString()},
-               {QStringLiteral("from"), datagram.senderAddress().toString()}});
-}
-
-int runDisplays(QCoreApplication &app, const QHostAddress &broadcast, const QStringList &addresses)
+int displays(const QHostAddress &broadcast, const QStringList &addresses)
 {
     std::vector<std::unique_ptr<ScriptedDisplay>> displays;
-    for (const QString &text : addresses) {
-        const QHostAddress address(text);
+    for (const QString &address : addresses) {
         const quint32 replyType = displays.empty() ? 2 : 8;
-        const QByteArray model = "NS-" + QByteArray::number(address.toIPv4Address() & 0xFF);
-        auto display = std::make_unique<ScriptedDisplay>(
-            address, [replyType, model](quint16 sequence, int) {
+        const QByteArray model = "NS-" + address.section(QLatin1Char('.'), 3).toLatin1();
+        displays.push_back(std::make_unique<ScriptedDisplay>(
+            QHostAddress(address), [replyType, model](quint16 sequence, int) {
                 return QList<QByteArray>{SearchReplyBytes(sequence).type(replyType).text(96, model)};
-            });
-        if (!display->isBound()) {
-            printLine({{QStringLiteral("event"), QStringLiteral("error")}, {QStringLiteral("bind"), text}});
+            }));
+        const ScriptedDisplay *display = displays.back().get();
+        if (!display->isBound())
             return 1;
-        }
-        const ScriptedDisplay *d = display.get();
-        QObject::connect(d, &ScriptedDisplay::requestReceived, [d] {
-            printDatagram("request", *d, d->requests().constLast());
-        });
-        QObject::connect(d, &ScriptedDisplay::acknowledgementReceived, [d] {
-            printDatagram("acknowledgement", *d, d->acknowledgements().constLast());
-        });
-        displays.push_back(std::move(display));
+        for (const auto &[signal, event] : {std::pair{&ScriptedDisplay::requestReceived, "request"},
+                                            std::pair{&ScriptedDisplay::acknowledgementReceived, "acknowledgement"}})
+            QObject::connect(display, signal, [display, event = event] {
+                print({{"event", event}, {"display", display->address().toString()}});
+            });
     }
-
     // Sockets bound to a unicast address never see broadcasts; this one,
     // bound to the broadcast address, hands them to every display.
     QUdpSocket listener;
-    if (!listener.bind(broadcast, 5320, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
-        printLine({{QStringLiteral("event"), QStringLiteral("error")}, {QStringLiteral("bind"), broadcast.toString()}});
+    if (!listener.bind(broadcast, UdpSearch::kSearchPort, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint))
         return 1;
-    }
     QObject::connect(&listener, &QUdpSocket::readyRead, [&listener, &displays] {
         while (listener.hasPendingDatagrams()) {
             const QNetworkDatagram request = listener.receiveDatagram();
@@ -126,9 +88,8 @@ int runDisplays(QCoreApplication &app, const QHostAddress &broadcast, const QStr
                 display->receive(request);
         }
     });
-    QTimer::singleShot(kDeadlineMs, &app, [] { QCoreApplication::exit(2); });
-    printLine({{QStringLiteral("event"), QStringLiteral("ready")}});
-    return app.exec();
+    print({{"event", "ready"}});
+    return QCoreApplication::exec();
 }
 
 }
@@ -136,16 +97,12 @@ int runDisplays(QCoreApplication &app, const QHostAddress &broadcast, const QStr
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser args;
-    args.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("search or displays"));
-    args.addOption({QStringLiteral("tick"), QStringLiteral("Search tick in ms."), QStringLiteral("ms"),
-                    QStringLiteral("1000")});
-    args.process(app);
-    const QStringList positional = args.positionalArguments();
-    if (positional.value(0) == QLatin1String("search"))
-        return runSearch(app, args.value(QStringLiteral("tick")).toInt());
-    if (positional.value(0) == QLatin1String("displays") && positional.size() >= 3)
-        return runDisplays(app, QHostAddress(positional.at(1)), positional.mid(2));
-    std::fputs("usage: vdfu-searchhelper search [--tick ms] | displays <broadcast> <address>...\n", stderr);
+    QTimer::singleShot(20000, &app, [] { QCoreApplication::exit(2); });
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("search") && args.size() == 2)
+        return search(args.at(1).toInt());
+    if (args.value(0) == QLatin1String("displays") && args.size() >= 3)
+        return displays(QHostAddress(args.at(1)), args.mid(2));
+    std::fputs("usage: vdfu-searchhelper search <tick ms> | displays <broadcast> <address>...\n", stderr);
     return 3;
 }

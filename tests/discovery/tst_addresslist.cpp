@@ -1,21 +1,17 @@
 #include "discovery/addresslist.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
-
-#include <functional>
 
 namespace {
 
 // n lines, line i made from i by `line`.
-QString numbered(int n, const std::function<QString(int)> &line)
+QString numbered(int n, QString (*line)(int))
 {
     QStringList lines;
     for (int i = 0; i < n; ++i)
         lines << line(i);
     return lines.join(QLatin1Char('\n'));
 }
-
 QString distinct(int i) { return QHostAddress(quint32(0x0A000000u + quint32(i))).toString(); }
 QString wildcard(int i) { return QStringLiteral("10.0.%1.*").arg(i); }
 
@@ -32,92 +28,64 @@ class tst_AddressList : public QObject
 private slots:
     void parse_data();
     void parse();
-    void hostileText();
 };
 
 void tst_AddressList::parse_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("error"); // empty: parsed completely
-    QTest::addColumn<int>("count");     // addresses collected (up to the error)
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("last");
-    auto row = [](const char *name, const QString &text, const QString &error, int count, const char *first = "",
-                  const char *last = "") { QTest::newRow(name) << text << error << count << first << last; };
-
-    row("empty", QString(), QString(), 0);
-    row("one address, blanks around", "  \t192.168.1.20  ", QString(), 1, "192.168.1.20", "192.168.1.20");
-    row("CRLF line ends", "10.0.0.2\r\n10.0.0.1\r\n", QString(), 2, "10.0.0.1", "10.0.0.2");
-    row("leading zeros are decimal", "010.001.002.009", QString(), 1, "10.1.2.9", "10.1.2.9");
-    row("wildcard and a repeat", "192.168.1.*\n192.168.1.10", QString(), 254, "192.168.1.1", "192.168.1.254");
-    row("sorted and distinct", "10.0.0.9\n10.0.0.1\n9.255.255.255\n10.0.0.1\n10.0.0.8-10.0.0.10", QString(), 5,
-        "9.255.255.255", "10.0.0.10");
-    row("range across an octet", "10.0.0.250  -\t10.0.1.5", QString(), 12, "10.0.0.250", "10.0.1.5");
-    row("range of 4096", "10.0.0.0 - 10.0.15.255", QString(), 4096, "10.0.0.0", "10.0.15.255");
-    row("range of 4097", "10.0.0.0 - 10.0.16.0", kTooMany.arg(1), 0);
-    row("range of one address", "10.0.0.5 - 10.0.0.5", kRange.arg(1), 0);
-    row("descending range", "10.0.0.1\n10.0.0.9 - 10.0.0.2", kRange.arg(2), 1, "10.0.0.1", "10.0.0.1");
-    row("range to the last address", "255.255.255.250 - 255.255.255.255", QString(), 6, "255.255.255.250",
-        "255.255.255.255");
-    row("4097 distinct addresses", numbered(4097, distinct), QString(), 4097, "10.0.0.0", "10.0.16.0");
-    row("4098 distinct addresses", numbered(4098, distinct), kTooMany.arg(4098), 4097, "10.0.0.0", "10.0.16.0");
-    row("a repeat beyond the limit", numbered(4097, distinct) + "\n10.0.0.7", QString(), 4097, "10.0.0.0",
-        "10.0.16.0");
-    row("sixteen wildcards", numbered(16, wildcard), QString(), 16 * 254, "10.0.0.1", "10.0.15.254");
-    row("seventeen wildcards", numbered(17, wildcard), kTooMany.arg(17), 4097, "10.0.0.1", "10.0.16.33");
-    row("comments after blanks", "  # 10.0.0.1\n\t; not an address\n10.0.0.2", QString(), 1, "10.0.0.2", "10.0.0.2");
-    row("blank first line, bad second", "\n10.0.0.256", kFormat.arg(2), 0);
-    row("stops at the first error", "10.0.0.3\nbad\n10.0.0.4\nalso bad", kFormat.arg(2), 1, "10.0.0.3", "10.0.0.3");
+    QTest::addColumn<QString>("error");     // empty: parsed completely
+    QTest::addColumn<QString>("collected"); // how many addresses up to the error, the first and the last
+    const auto row = [](const char *name, const QString &text, const QString &error, const char *collected) {
+        QTest::newRow(name) << text << error << QString::fromLatin1(collected);
+    };
+    const QString ok;
+    row("empty", QString(), ok, "0");
+    row("one address, blanks around", "  \t192.168.1.20  ", ok, "1 192.168.1.20 192.168.1.20");
+    row("CRLF line ends", "10.0.0.2\r\n10.0.0.1\r\n", ok, "2 10.0.0.1 10.0.0.2");
+    row("leading zeros are decimal", "010.001.002.009", ok, "1 10.1.2.9 10.1.2.9");
+    row("wildcard and a repeat", "192.168.1.*\n192.168.1.10", ok, "254 192.168.1.1 192.168.1.254");
+    row("sorted and distinct", "10.0.0.9\n10.0.0.1\n9.255.255.255\n10.0.0.1\n10.0.0.8-10.0.0.10", ok, "5 9.255.255.255 10.0.0.10");
+    row("range across an octet", "10.0.0.250  -\t10.0.1.5", ok, "12 10.0.0.250 10.0.1.5");
+    row("range of 4096", "10.0.0.0 - 10.0.15.255", ok, "4096 10.0.0.0 10.0.15.255");
+    row("range of 4097", "10.0.0.0 - 10.0.16.0", kTooMany.arg(1), "0");
+    row("range of one address", "10.0.0.5 - 10.0.0.5", kRange.arg(1), "0");
+    row("descending range", "10.0.0.1\n10.0.0.9 - 10.0.0.2", kRange.arg(2), "1 10.0.0.1 10.0.0.1");
+    row("range to the last address", "255.255.255.250 - 255.255.255.255", ok, "6 255.255.255.250 255.255.255.255");
+    row("4097 distinct addresses", numbered(4097, distinct), ok, "4097 10.0.0.0 10.0.16.0");
+    row("4098 distinct addresses", numbered(4098, distinct), kTooMany.arg(4098), "4097 10.0.0.0 10.0.16.0");
+    row("a repeat beyond the limit", numbered(4097, distinct) + "\n10.0.0.7", ok, "4097 10.0.0.0 10.0.16.0");
+    row("sixteen wildcards", numbered(16, wildcard), ok, "4064 10.0.0.1 10.0.15.254");
+    row("seventeen wildcards", numbered(17, wildcard), kTooMany.arg(17), "4097 10.0.0.1 10.0.16.33");
+    row("comments after blanks", "  # 10.0.0.1\n\t; not an address\n10.0.0.2", ok, "1 10.0.0.2 10.0.0.2");
+    row("blank first line, bad second", "\n10.0.0.256", kFormat.arg(2), "0");
+    row("stops at the first error", "10.0.0.3\nbad\n10.0.0.4\nalso bad", kFormat.arg(2), "1 10.0.0.3 10.0.0.3");
     // 0.0.0.0 cannot be searched: refused like any other unusable address.
-    row("0.0.0.0 after an address", "10.0.0.3\n0.0.0.0", kFormat.arg(2), 1, "10.0.0.3", "10.0.0.3");
-    row("range from 0.0.0.0", "\n0.0.0.0 - 0.0.0.9", kFormat.arg(2), 0);
-    for (const char *bad : {"000.0.0.0", "10.0.0.256", "10.0.0.0001", "10.0.0.1.2", "10.0.1", "fe80::1",
-                            "::ffff:10.0.0.1", "display-1.example", "10.0.*.1", "10.0.*.*", "10.0.0.1 - 10.0.0.*",
+    row("0.0.0.0 after an address", "10.0.0.3\n0.0.0.0", kFormat.arg(2), "1 10.0.0.3 10.0.0.3");
+    row("range from 0.0.0.0", "\n0.0.0.0 - 0.0.0.9", kFormat.arg(2), "0");
+    for (const char *bad : {"000.0.0.0", "10.0.0.256", "10.0.0.0001", "10.0.0.1.2", "10.0.1", "fe80::1", "::ffff:10.0.0.1",
+                            "display-1.example", "10.0.*.1", "10.0.*.*", "10.0.0.1 - 10.0.0.*",
                             "10.0.0.1 - 10.0.0.5 - 10.0.0.9", "10.0.0.1 -", "10.0. 0.1", "10.0.0.1 # office"})
-        row(bad, bad, kFormat.arg(1), 0);
+        row(bad, bad, kFormat.arg(1), "0");
 }
 
 void tst_AddressList::parse()
 {
     QFETCH(QString, text);
     QFETCH(QString, error);
-    QFETCH(int, count);
-    QFETCH(QString, first);
-    QFETCH(QString, last);
-
+    QFETCH(QString, collected);
     QList<QHostAddress> list{QHostAddress(QStringLiteral("1.1.1.1"))};
     int line = -7;
     const int result = parseAddressList(text, list, line);
     QCOMPARE(AddressList::errorText(result, line), error);
     QCOMPARE(result == AddressList::Ok, error.isEmpty());
-    QCOMPARE(list.size(), count);
-    if (count > 0) {
-        QCOMPARE(list.first().toString(), first);
-        QCOMPARE(list.last().toString(), last);
-    }
+    QStringList shown{QString::number(list.size())};
+    if (!list.isEmpty())
+        shown << list.first().toString() << list.last().toString();
+    QCOMPARE(shown.join(' '), collected);
     for (int i = 1; i < list.size(); ++i)
         QVERIFY(list.at(i - 1).toIPv4Address() < list.at(i).toIPv4Address());
     // The start-up list is what was collected, also when the text stopped parsing.
     QCOMPARE(AddressList::addressesFromText(text), list);
-}
-
-void tst_AddressList::hostileText()
-{
-    // Random lines of the characters the grammar cares about: a result for each, never a list over the limit.
-    QRandomGenerator random(4097);
-    const QString alphabet = QStringLiteral("0123456789.*-;# \t\r\n:xff\xE9");
-    for (int i = 0; i < 3000; ++i) {
-        QString text;
-        for (int c = int(random.bounded(80)); c > 0; --c)
-            text += alphabet.at(random.bounded(alphabet.size()));
-        QList<QHostAddress> list;
-        int line = 0;
-        const int result = parseAddressList(text, list, line);
-        QVERIFY(result == 0 || !AddressList::errorText(result, line).isEmpty());
-        QVERIFY(list.size() <= AddressList::kMaxAddresses);
-        if (result != 0)
-            QVERIFY(line >= 1 && line <= text.count(QLatin1Char('\n')) + 1);
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_AddressList)

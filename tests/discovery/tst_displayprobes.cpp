@@ -13,56 +13,45 @@ class tst_DisplayProbes : public QObject
     Q_OBJECT
 
 private slots:
-    void lockProbe_data();
-    void lockProbe();
-    void alternateAddressProbe_data();
-    void alternateAddressProbe();
-
-private:
-    // The final status and the body of one probe.
-    QPair<int, QByteArray> runProbe(const QUrl &url);
-
-    QNetworkAccessManager m_manager;
+    void probes_data();
+    void probes();
 };
 
-QPair<int, QByteArray> tst_DisplayProbes::runProbe(const QUrl &url)
+void tst_DisplayProbes::probes_data()
 {
-    std::unique_ptr<FileDownloader> probe(DisplayProbes::createProbe(url, &m_manager, nullptr));
-    QSignalSpy status(probe.get(), &FileDownloader::statusChanged);
-    probe->start();
-    if (status.isEmpty() && !status.wait(10000))
-        return {-1, {}};
-    return {status.first().at(1).toInt(), probe->data()};
-}
-
-void tst_DisplayProbes::lockProbe_data()
-{
+    QTest::addColumn<bool>("lock");      // the lock probe, else the alternate-address probe
+    QTest::addColumn<int>("httpStatus"); // 0: nothing listens; -1: the null address, a URL without a host
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("httpStatus"); // 0: nothing listens
     QTest::addColumn<QByteArray>("headers");
-    QTest::addColumn<int>("lockStatus");
-    QTest::newRow("login link") << QByteArray("<a href=\"/Logon/login.html\">Log on</a>") << 200 << QByteArray() << 1;
-    QTest::newRow("plain start page") << QByteArray("<html>Display settings</html>") << 200 << QByteArray() << 0;
-    QTest::newRow("lower-case path is not the login") << QByteArray("<a href=\"/logon/\">") << 200 << QByteArray() << 0;
-    QTest::newRow("empty page") << QByteArray() << 200 << QByteArray() << 2;
-    QTest::newRow("server error") << QByteArray("/Logon/") << 500 << QByteArray() << 2;
-    QTest::newRow("no web server") << QByteArray() << 0 << QByteArray() << 2;
+    QTest::addColumn<int>("result"); // lockStatus or ip2CheckResult
+    const auto row = [](const char *name, bool lock, int status, const QByteArray &body, int result,
+                        const QByteArray &headers = {}) { QTest::newRow(name) << lock << status << body << headers << result; };
+    row("login link", true, 200, "<a href=\"/Logon/login.html\">Log on</a>", 1);
+    row("plain start page", true, 200, "<html>Display settings</html>", 0);
+    row("lower-case path is not the login", true, 200, "<a href=\"/logon/\">", 0);
+    row("empty page", true, 200, "", 2);
+    row("server error", true, 500, "/Logon/", 2);
+    row("no web server", true, 0, "", 2);
     // A locked display sends its start page to the login page, which does
     // not link to itself: the redirect is the answer, and it is not followed.
-    QTest::newRow("redirect to the login page")
-        << QByteArray("<a href=\"/Logon/login.html\">moved</a>") << 302
-        << QByteArray("Location: /Logon/login.html\r\n") << 1;
+    row("redirect to the login page", true, 302, "<a href=\"/Logon/login.html\">moved</a>", 1,
+        "Location: /Logon/login.html\r\n");
+    row("alternate address answers", false, 200, "<html>second interface</html>", 0);
+    row("alternate address answers empty", false, 200, "", 1);
+    row("no alternate address", false, -1, "<html/>", 1);
 }
 
-void tst_DisplayProbes::lockProbe()
+void tst_DisplayProbes::probes()
 {
-    QFETCH(QByteArray, body);
+    QFETCH(bool, lock);
     QFETCH(int, httpStatus);
+    QFETCH(QByteArray, body);
     QFETCH(QByteArray, headers);
-    QFETCH(int, lockStatus);
+    QFETCH(int, result);
     TinyHttpServer server;
     QVERIFY(server.listen());
-    server.setRoute("/index.html", {body, httpStatus, TinyHttpServer::Behaviour::Answer, 0, headers});
+    const QByteArray path = lock ? "/index.html" : "/";
+    server.setRoute(path, {body, httpStatus, TinyHttpServer::Behaviour::Answer, 0, headers});
     server.setRoute("/Logon/login.html", {"<html><form>User name</form></html>"});
     quint16 port = server.port();
     if (httpStatus == 0) {
@@ -70,35 +59,18 @@ void tst_DisplayProbes::lockProbe()
         QVERIFY(placeholder.listen(QHostAddress::LocalHost));
         port = placeholder.serverPort();
     }
-    const auto [status, page] = runProbe(DisplayProbes::lockProbeUrl(QHostAddress::LocalHost, port));
-    QCOMPARE(DisplayProbes::lockStatusFromProbe(status, page), lockStatus);
-    QCOMPARE(server.requests(), httpStatus ? QList<QByteArray>{"/index.html"} : QList<QByteArray>{});
-}
-
-void tst_DisplayProbes::alternateAddressProbe_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("nullAddress"); // a search reply without IP address 2
-    QTest::addColumn<int>("ip2CheckResult");
-    QTest::newRow("answers") << QByteArray("<html>second interface</html>") << false << 0;
-    QTest::newRow("empty body") << QByteArray() << false << 1;
-    QTest::newRow("null address: no host, fails") << QByteArray("<html/>") << true << 1;
-}
-
-void tst_DisplayProbes::alternateAddressProbe()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(bool, nullAddress);
-    QFETCH(int, ip2CheckResult);
-    TinyHttpServer server;
-    QVERIFY(server.listen());
-    server.setRoute("/", {body});
-    const QUrl url = nullAddress ? DisplayProbes::alternateAddressProbeUrl(QHostAddress())
-                                 : DisplayProbes::alternateAddressProbeUrl(QHostAddress::LocalHost, server.port());
-    QCOMPARE(url.host().isEmpty(), nullAddress);
-    const auto [status, page] = runProbe(url);
-    QCOMPARE(DisplayProbes::ip2CheckResultFromProbe(status, page), ip2CheckResult);
-    QCOMPARE(server.requests().size(), nullAddress ? 0 : 1);
+    const QHostAddress host = httpStatus < 0 ? QHostAddress() : QHostAddress(QHostAddress::LocalHost);
+    const QUrl url = lock ? DisplayProbes::lockProbeUrl(host, port) : DisplayProbes::alternateAddressProbeUrl(host, port);
+    QNetworkAccessManager manager;
+    std::unique_ptr<FileDownloader> probe(DisplayProbes::createProbe(url, &manager, nullptr));
+    QSignalSpy finished(probe.get(), &FileDownloader::statusChanged);
+    probe->start();
+    QVERIFY(!finished.isEmpty() || finished.wait(10000));
+    const int status = finished.first().at(1).toInt();
+    QCOMPARE(lock ? DisplayProbes::lockStatusFromProbe(status, probe->data())
+                  : DisplayProbes::ip2CheckResultFromProbe(status, probe->data()),
+             result);
+    QCOMPARE(server.requests(), httpStatus > 0 ? QList<QByteArray>{path} : QList<QByteArray>{});
 }
 
 QTEST_GUILESS_MAIN(tst_DisplayProbes)
