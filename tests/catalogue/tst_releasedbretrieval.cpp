@@ -1,9 +1,12 @@
 #include "app/timing.h"
 #include "catalogue/firmwarefolder.h"
+#include "catalogue/firmwareserver.h"
 #include "catalogue/releasedbretrieval.h"
 #include "catalogue/releasedbselection.h"
+#include "testsettings.h"
 #include "tinyhttpserver.h"
 
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -11,8 +14,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
-
-using Behaviour = TinyHttpServer::Behaviour;
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,186 +40,209 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
+// The permission bits of a path as chmod sets them, or -1 when there is nothing.
+int modeOf(const QString &path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
+}
+
+// Where the release database comes from: the firmware server or the local copy in the firmware folder.
 class tst_ReleaseDbRetrieval : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { qRegisterMetaType<FirmwareReleaseDb>(); }
-    void init();
-    void cleanup() { Timing::setScale(1.0); }
-    void retrieval_data();
-    void retrieval();
-    void noFirmwareFolder();
-    void localCopyLoading_data();
-    void localCopyLoading();
-    void localCopyIsReplacedWholeOrNotAtAll();
-
-private:
     QString localPath() const { return localReleaseDatabasePath(m_local->path()); }
     QStringList localFiles() const { return QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden); }
 
+    TestSettingsLocation m_settings;
     std::unique_ptr<QTemporaryDir> m_local;
-};
 
-void tst_ReleaseDbRetrieval::init()
-{
-    m_local = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_local->isValid());
-}
-
-void tst_ReleaseDbRetrieval::retrieval_data()
-{
-    QTest::addColumn<QString>("server"); // answer, 404, closed port, silent, or slow (a piece every 200 ms)
-    QTest::addColumn<QByteArray>("serverDocument");
-    QTest::addColumn<QByteArray>("localDocument"); // null: no local copy
-    QTest::addColumn<bool>("serverWins");
-    QTest::addColumn<bool>("loaded");
-    QTest::addColumn<int>("version");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("statusText");
-    QTest::addColumn<int>("timeout");
-
-    const QByteArray none;
-    const QByteArray local5 = database(5, 1);
-    const QByteArray garbage = "{\"info\":{\"databaseVersion\":99},\"firmware\":[";
-    const QString failed = QStringLiteral("Error 10003 downloading firmware definitions. Check Internet connection and restart.");
-    const QString local1 = QStringLiteral("1 local file firmware definitions");
-    // clang-format off
-    QTest::newRow("server newer")           << "answer" << database(6, 2) << local5  << true  << true  << 6 << 2 << "Downloaded 2 firmware definitions" << 5000;
-    QTest::newRow("versions equal")         << "answer" << database(5, 3) << local5  << false << true  << 5 << 1 << local1 << 5000;
-    QTest::newRow("server older")           << "answer" << database(4, 3) << local5  << false << true  << 5 << 1 << local1 << 5000;
-    QTest::newRow("newer without records")  << "answer" << database(9, 0) << local5  << false << true  << 5 << 1 << local1 << 5000;
-    QTest::newRow("server body not JSON")   << "answer" << QByteArray("<html>maintenance</html>") << local5 << false << true << 5 << 1 << local1 << 5000;
-    QTest::newRow("server body not a db")   << "answer" << QByteArray("[1,2]") << local5 << false << true << 5 << 1 << local1 << 5000;
-    QTest::newRow("no local copy")          << "answer" << database(0, 1) << none    << true  << true  << 0 << 1 << "Downloaded 1 firmware definitions" << 5000;
-    QTest::newRow("corrupt local copy")     << "answer" << database(1, 1) << garbage << true  << true  << 1 << 1 << "Downloaded 1 firmware definitions" << 5000;
-    QTest::newRow("corrupt copy, server 0") << "answer" << database(0, 1) << garbage << false << false << 0 << 0 << "0 local file firmware definitions" << 5000;
-    QTest::newRow("database not on server") << "404"    << none           << local5  << false << true  << 5 << 1 << failed << 0;
-    QTest::newRow("server unreachable")     << "closed" << none           << local5  << false << true  << 5 << 1 << failed << 0;
-    QTest::newRow("both unusable")          << "closed" << none           << none    << false << false << -1 << 0 << failed << 0;
-    QTest::newRow("server never answers")   << "silent" << database(6, 2) << local5  << false << true  << 5 << 1 << failed << 0;
-    // Slower to start than the first-response limit of the web probes, never stalled for long.
-    QTest::newRow("slow server")            << "slow"   << database(6, 2) << local5  << true  << true  << 6 << 2 << "Downloaded 2 firmware definitions" << 5000;
-    // clang-format on
-}
-
-void tst_ReleaseDbRetrieval::retrieval()
-{
-    QFETCH(QString, server);
-    QFETCH(QByteArray, serverDocument);
-    QFETCH(QByteArray, localDocument);
-    QFETCH(bool, serverWins);
-
-    // The stall limit becomes 600 ms.
-    Timing::setScale(0.02);
-    TinyHttpServer http;
-    QVERIFY(http.listen());
-    const int piece = serverDocument.size() / 5 + 1;
-    const Behaviour behaviour = server == QLatin1String("silent") ? Behaviour::Silent
-        : server == QLatin1String("slow")                         ? Behaviour::Stall
-                                                                  : Behaviour::Answer;
-    if (server != QLatin1String("404"))
-        http.setRoute("/db.json", {serverDocument, 200, behaviour, 0});
-    QTimer feed;
-    connect(&feed, &QTimer::timeout, this, [&] { http.sendMore(piece); });
-    QUrl url = http.url(QStringLiteral("/db.json"));
-    if (server == QLatin1String("closed")) {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        url.setPort(closed.serverPort());
+private slots:
+    void initTestCase() { qRegisterMetaType<FirmwareReleaseDb>(); }
+    void init()
+    {
+        m_local = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_local->isValid());
     }
-    if (!localDocument.isNull())
-        QVERIFY(writeFile(localPath(), localDocument));
+    void cleanup() { Timing::setScale(1.0); }
 
-    ReleaseDbRetrieval retrieval(m_local->path(), url);
-    QSignalSpy status(&retrieval, &ReleaseDbRetrieval::statusMessage);
-    QSignalSpy ready(&retrieval, &ReleaseDbRetrieval::databaseReady);
-    retrieval.downloadJsonData();
-    if (behaviour == Behaviour::Stall)
-        feed.start(200);
-    QVERIFY(ready.wait(10000));
-    QCOMPARE(ready.count(), 1);
-    const FirmwareReleaseDb db = ready.at(0).at(0).value<FirmwareReleaseDb>();
-    QTEST(ready.at(0).at(1).toBool(), "loaded");
-    QTEST(db.databaseVersion(), "version");
-    QTEST(db.count(), "count");
-    QCOMPARE(status.count(), 1);
-    QTEST(status.at(0).at(0).toString(), "statusText");
-    QTEST(status.at(0).at(1).toInt(), "timeout");
+    void retrieval_data()
+    {
+        QTest::addColumn<QString>("server"); // answer, 404, closed (port), silent, or slow (a piece every 200 ms)
+        QTest::addColumn<QByteArray>("serverDocument");
+        QTest::addColumn<QByteArray>("localDocument"); // null: no local copy
+        QTest::addColumn<bool>("copyReplaced");        // by the server's document
+        QTest::addColumn<QString>("outcome");          // loaded, version and count | status message | its time-out
+        const QByteArray none, local5 = database(5, 1), garbage = R"({"info":{"databaseVersion":99},"firmware":[)";
+        const QString failed = QStringLiteral("|Error 10003 downloading firmware definitions. Check Internet connection and restart.|0");
+        const QString local = QStringLiteral("1 5 1|1 local file firmware definitions|5000");
+        const QString got2 = QStringLiteral("1 6 2|Downloaded 2 firmware definitions|5000");
+        QTest::newRow("server newer") << "answer" << database(6, 2) << local5 << true << got2;
+        QTest::newRow("versions equal") << "answer" << database(5, 3) << local5 << false << local;
+        QTest::newRow("server older") << "answer" << database(4, 3) << local5 << false << local;
+        QTest::newRow("newer without records") << "answer" << database(9, 0) << local5 << false << local;
+        QTest::newRow("server body not JSON") << "answer" << QByteArray("<html>down</html>") << local5 << false << local;
+        QTest::newRow("server body not a db") << "answer" << QByteArray("[1,2]") << local5 << false << local;
+        QTest::newRow("no local copy") << "answer" << database(0, 1) << none << true << "1 0 1|Downloaded 1 firmware definitions|5000";
+        QTest::newRow("corrupt local copy") << "answer" << database(1, 1) << garbage << true << "1 1 1|Downloaded 1 firmware definitions|5000";
+        QTest::newRow("corrupt copy, server 0") << "answer" << database(0, 1) << garbage << false << "0 0 0|0 local file firmware definitions|5000";
+        // Without a firmware folder the server's database still serves, and nothing is written.
+        QTest::newRow("no firmware folder") << "answer" << database(2, 1) << none << false << "1 2 1|Downloaded 1 firmware definitions|5000";
+        QTest::newRow("database not on server") << "404" << none << local5 << false << "1 5 1" + failed;
+        QTest::newRow("server unreachable") << "closed" << none << local5 << false << "1 5 1" + failed;
+        QTest::newRow("both unusable") << "closed" << none << none << false << "0 -1 0" + failed;
+        QTest::newRow("server never answers") << "silent" << database(6, 2) << local5 << false << "1 5 1" + failed;
+        // Slower to start than the first-response limit of the web probes, never stalled for long.
+        QTest::newRow("slow server") << "slow" << database(6, 2) << local5 << true << got2;
+    }
+    void retrieval()
+    {
+        QFETCH(QString, server);
+        QFETCH(QByteArray, serverDocument);
+        QFETCH(QByteArray, localDocument);
+        QFETCH(bool, copyReplaced);
+        Timing::setScale(0.02); // a stall limit of 600 ms
+        TinyHttpServer http;
+        QVERIFY(http.listen());
+        using Behaviour = TinyHttpServer::Behaviour;
+        const Behaviour behaviour = server == QLatin1String("silent") ? Behaviour::Silent
+            : server == QLatin1String("slow")                         ? Behaviour::Stall
+                                                                      : Behaviour::Answer;
+        if (server != QLatin1String("404"))
+            http.setRoute("/db.json", {serverDocument, 200, behaviour, 0});
+        QTimer feed;
+        connect(&feed, &QTimer::timeout, this, [&] { http.sendMore(serverDocument.size() / 5 + 1); });
+        QUrl url = http.url(QStringLiteral("/db.json"));
+        if (server == QLatin1String("closed")) {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            url.setPort(closed.serverPort());
+        }
+        QVERIFY(localDocument.isNull() || writeFile(localPath(), localDocument));
+        const bool noFolder = QTest::currentDataTag() == QLatin1String("no firmware folder");
+        ReleaseDbRetrieval retrieval(noFolder ? QString() : m_local->path(), url);
+        QSignalSpy status(&retrieval, &ReleaseDbRetrieval::statusMessage);
+        QSignalSpy ready(&retrieval, &ReleaseDbRetrieval::databaseReady);
+        retrieval.downloadJsonData();
+        if (behaviour == Behaviour::Stall)
+            feed.start(200);
+        QVERIFY(ready.wait(10000));
+        QCOMPARE(ready.count(), 1);
+        QCOMPARE(status.count(), 1);
+        const FirmwareReleaseDb db = ready.at(0).at(0).value<FirmwareReleaseDb>();
+        QTEST(QStringLiteral("%1 %2 %3|%4|%5").arg(int(ready.at(0).at(1).toBool())).arg(db.databaseVersion()).arg(db.count())
+                  .arg(status.at(0).at(0).toString()).arg(status.at(0).at(1).toInt()), "outcome");
+        // The local copy is the server's document byte for byte when replaced, and untouched otherwise.
+        const QByteArray expectedLocal = copyReplaced ? serverDocument : localDocument;
+        QCOMPARE(readFile(localPath()), expectedLocal);
+        QCOMPARE(localFiles().size(), expectedLocal.isNull() ? 0 : 1);
+        QVERIFY(!noFolder || !QFileInfo::exists(QStringLiteral("/pd_firmware_releases.json")));
+    }
 
-    // The local copy is the server's document byte for byte when the server won, and untouched otherwise.
-    const QByteArray expectedLocal = serverWins ? serverDocument : localDocument;
-    QCOMPARE(readFile(localPath()), expectedLocal);
-    QCOMPARE(localFiles().size(), expectedLocal.isNull() ? 0 : 1);
-}
+    void localCopyLoading_data()
+    {
+        QTest::addColumn<QByteArray>("document"); // null: no file
+        QTest::addColumn<int>("version");
+        QByteArray large = database(8, 1);
+        large.insert(large.indexOf("]}"), QByteArray(999999, ' ')); // valid JSON, beyond the read limit
+        QTest::newRow("missing") << QByteArray() << -1;
+        QTest::newRow("empty file") << QByteArray("") << -1;
+        QTest::newRow("valid") << database(8, 2) << 8;
+        QTest::newRow("truncated") << database(8, 2).left(30) << 0;
+        QTest::newRow("beyond the read limit") << large << 0;
+    }
+    void localCopyLoading()
+    {
+        QFETCH(QByteArray, document);
+        QVERIFY(document.isNull() || writeFile(localPath(), document));
+        const FirmwareReleaseDb db = loadLocalDatabase(localPath());
+        QTEST(db.databaseVersion(), "version");
+        QCOMPARE(db.count(), db.databaseVersion() == 8 ? 2 : 0);
+    }
 
-void tst_ReleaseDbRetrieval::noFirmwareFolder()
-{
-    // The server's database still serves, and nothing is written anywhere.
-    TinyHttpServer http;
-    QVERIFY(http.listen());
-    http.setRoute("/db.json", {database(2, 1)});
-    ReleaseDbRetrieval retrieval(QString(), http.url(QStringLiteral("/db.json")));
-    QSignalSpy ready(&retrieval, &ReleaseDbRetrieval::databaseReady);
-    retrieval.downloadJsonData();
-    QVERIFY(ready.wait(10000));
-    QCOMPARE(ready.at(0).at(0).value<FirmwareReleaseDb>().databaseVersion(), 2);
-    QVERIFY(ready.at(0).at(1).toBool());
-    QVERIFY(!QFileInfo::exists(QStringLiteral("/pd_firmware_releases.json")));
-}
+    void localCopyIsReplacedWholeOrNotAtAll()
+    {
+        QVERIFY(!writeLocalCopy(m_local->path() + QStringLiteral("/missing/pd_firmware_releases.json"), "{}"));
+        const QByteArray previous(5000, 'x');
+        QVERIFY(writeFile(localPath(), previous));
+        // A write that fails part-way (as on a full disk) keeps the previous copy.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool written = writeLocalCopy(localPath(), database(6, 3000));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!written);
+        QCOMPARE(readFile(localPath()), previous);
+        QVERIFY(writeLocalCopy(localPath(), database(3, 1)));
+        QCOMPARE(readFile(localPath()), database(3, 1));
+        QCOMPARE(localFiles(), QStringList{kReleaseDatabaseFileName});
+    }
 
-void tst_ReleaseDbRetrieval::localCopyLoading_data()
-{
-    QTest::addColumn<QByteArray>("document"); // null: no file
-    QTest::addColumn<int>("version");
-    QTest::addColumn<int>("count");
-    QByteArray large = database(8, 1);
-    large.insert(large.indexOf("]}"), QByteArray(999999, ' ')); // valid JSON, beyond the read limit
-    QTest::newRow("missing") << QByteArray() << -1 << 0;
-    QTest::newRow("empty file") << QByteArray("") << -1 << 0;
-    QTest::newRow("valid") << database(8, 2) << 8 << 2;
-    QTest::newRow("truncated") << database(8, 2).left(30) << 0 << 0;
-    QTest::newRow("beyond the read limit") << large << 0 << 0;
-}
+    void firmwareFolder_data()
+    {
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<int>("existing"); // mode of an existing folder; -1: none; -2: a file blocks the path
+        QTest::addColumn<bool>("otherOwner");
+        QTest::addColumn<int>("mode"); // of the folder afterwards, which is found unless -1
+        QTest::newRow("created for the owner only") << true << -1 << false << 0700;
+        QTest::newRow("missing, not created") << false << -1 << false << -1;
+        QTest::newRow("not creatable") << true << -2 << false << -1;
+        QTest::newRow("open to all, tightened") << false << 0777 << false << 0700;
+        QTest::newRow("group access, tightened") << true << 0750 << false << 0700;
+        QTest::newRow("owner only, kept") << false << 0700 << false << 0700;
+        QTest::newRow("read-only, not loosened") << false << 0555 << false << 0500;
+        QTest::newRow("another user's, left alone") << true << 0777 << true << 0777;
+    }
+    void firmwareFolder()
+    {
+        QFETCH(bool, create);
+        QFETCH(int, existing);
+        QFETCH(bool, otherOwner);
+        QFETCH(int, mode);
+        QCOMPARE(localFirmwareFolder(true, QString()), QString()); // documents location unknown
+        const QString folder = m_local->path() + QStringLiteral("/Brevlin Vantor Display Solutions/Vantor Display Firmware Update Tool/Firmware");
+        const QByteArray path = QFile::encodeName(folder);
+        if (existing == -2)
+            QVERIFY(QFile(m_local->path() + QStringLiteral("/Brevlin Vantor Display Solutions")).open(QIODevice::WriteOnly));
+        if (existing >= 0)
+            QVERIFY(QDir().mkpath(folder) && ::chmod(path.constData(), mode_t(existing)) == 0);
+        if (otherOwner && (::geteuid() != 0 || ::chown(path.constData(), 65534, 65534) != 0))
+            QSKIP("giving a folder to another user needs root");
+        QCOMPARE(localFirmwareFolder(create, m_local->path()), mode < 0 ? QString() : folder);
+        QCOMPARE(modeOf(folder), mode);
+        QCOMPARE(localReleaseDatabasePath(folder), folder + QStringLiteral("/pd_firmware_releases.json"));
+    }
 
-void tst_ReleaseDbRetrieval::localCopyLoading()
-{
-    QFETCH(QByteArray, document);
-    if (!document.isNull())
-        QVERIFY(writeFile(localPath(), document));
-    const FirmwareReleaseDb db = loadLocalDatabase(localPath());
-    QTEST(db.databaseVersion(), "version");
-    QTEST(db.count(), "count");
-}
-
-void tst_ReleaseDbRetrieval::localCopyIsReplacedWholeOrNotAtAll()
-{
-    QVERIFY(!writeLocalCopy(m_local->path() + QStringLiteral("/missing/pd_firmware_releases.json"), "{}"));
-    const QByteArray previous(5000, 'x');
-    QVERIFY(writeFile(localPath(), previous));
-
-    // A write that fails part-way (as on a full disk) keeps the previous copy.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = writeLocalCopy(localPath(), database(6, 3000));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    QVERIFY(!written);
-    QCOMPARE(readFile(localPath()), previous);
-    QCOMPARE(localFiles(), QStringList{kReleaseDatabaseFileName});
-
-    const QByteArray shorter = database(3, 1);
-    QVERIFY(writeLocalCopy(localPath(), shorter));
-    QCOMPARE(readFile(localPath()), shorter);
-    QCOMPARE(localFiles(), QStringList{kReleaseDatabaseFileName});
-}
+    void serverUrl_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: not set
+        QTest::addColumn<QString>("databaseUrl");
+        const QString local = QStringLiteral("http://127.0.0.1:8080/firmwareupdates/pd_firmware_releases.json");
+        QTest::newRow("default") << QString() << "http://firmware.vantor-displays.example.com/firmwareupdates/pd_firmware_releases.json";
+        QTest::newRow("configured") << "http://127.0.0.1:8080/firmwareupdates/" << local;
+        QTest::newRow("without trailing slash") << "http://127.0.0.1:8080/firmwareupdates" << local;
+    }
+    void serverUrl()
+    {
+        QFETCH(QString, stored);
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantor Monitor User Tessilon"),
+                        QStringLiteral("Vantor Display Firmware Update Tool"));
+        // The test settings point the server at a closed port; "not set" removes that.
+        if (stored.isNull())
+            store.remove(QStringLiteral("Settings/Firmware Server URL"));
+        else
+            store.setValue(QStringLiteral("Settings/Firmware Server URL"), stored);
+        store.sync();
+        QTEST(releaseDatabaseUrl(firmwareServerBaseUrl()).toString(), "databaseUrl");
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_ReleaseDbRetrieval)
 #include "tst_releasedbretrieval.moc"
