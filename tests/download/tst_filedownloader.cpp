@@ -2,11 +2,9 @@
 #include "download/downloadstatus.h"
 #include "download/filedownloader.h"
 #include "download/speedtext.h"
-
 #include "tinyhttpserver.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +13,7 @@
 #include <sys/resource.h>
 
 using Behaviour = TinyHttpServer::Behaviour;
+Q_DECLARE_METATYPE(Behaviour)
 using Mode = FileDownloader::ReplyTimerMode;
 
 namespace {
@@ -45,275 +44,209 @@ class tst_FileDownloader : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup() { Timing::setScale(1.0); }
-    void speedText_data();
-    void speedText();
-    void transfer_data();
-    void transfer();
-    void inMemoryBodyIsCapped();
-    void targetProblemReportedBeforeRequest_data();
-    void targetProblemReportedBeforeRequest();
-    void failedWriteReportsOnce();
-    void replyTimer_data();
-    void replyTimer();
-    void abandonedMidBodyLeavesNoFile_data();
-    void abandonedMidBodyLeavesNoFile();
-    void restartAfterFinish();
-
-private:
-    QStringList folderEntries() const { return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+    QStringList files() const { return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
     QString target() const { return m_dir->filePath(QStringLiteral("package.zip")); }
     QByteArray targetContent() const
     {
         QFile file(target());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    QUrl url() const { return m_server->url(QStringLiteral("/fw.zip")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TinyHttpServer> m_server;
-};
 
-void tst_FileDownloader::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_server = std::make_unique<TinyHttpServer>();
-    QVERIFY(m_server->listen());
-}
-
-void tst_FileDownloader::speedText_data()
-{
-    QTest::addColumn<qint64>("bytes");
-    QTest::addColumn<qint64>("elapsedMs");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("1023 stays in bytes") << qint64(1023) << qint64(1000) << "1023.0 bytes/sec";
-    QTest::newRow("1024 switches to kB") << qint64(1024) << qint64(1000) << "1.0 kB/s";
-    QTest::newRow("just below a MB") << qint64(1048575) << qint64(1000) << "1024.0 kB/s";
-    QTest::newRow("two million bytes") << qint64(2000000) << qint64(1000) << "1.9 MB/s";
-    QTest::newRow("half a second") << qint64(1024) << qint64(500) << "2.0 kB/s";
-    QTest::newRow("no time elapsed") << qint64(65536) << qint64(0) << "0.0 bytes/sec";
-}
-
-void tst_FileDownloader::speedText()
-{
-    QFETCH(qint64, bytes);
-    QFETCH(qint64, elapsedMs);
-    QTEST(downloadSpeedText(bytes, elapsedMs), "expected");
-    QCOMPARE(DownloadStatus::statusText(42), QStringLiteral("Unknown error: 42"));
-}
-
-void tst_FileDownloader::transfer_data()
-{
-    QTest::addColumn<bool>("toFile");
-    QTest::addColumn<int>("httpStatus");
-    QTest::addColumn<bool>("rightDigest");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("memory") << false << 200 << true << 0;
-    QTest::newRow("memory, wrong digest") << false << 200 << false << 10000;
-    QTest::newRow("memory, 404") << false << 404 << true << 10003;
-    QTest::newRow("file replaces an older one") << true << 200 << true << 0;
-    // A package with a wrong digest stays on disk for its owner to judge.
-    QTest::newRow("file, wrong digest") << true << 200 << false << 10000;
-    QTest::newRow("file, 500 leaves no file") << true << 500 << true << 10003;
-}
-
-void tst_FileDownloader::transfer()
-{
-    QFETCH(bool, toFile);
-    QFETCH(int, httpStatus);
-    QFETCH(bool, rightDigest);
-    QFETCH(int, expected);
-    const QByteArray body = patternBody(700000);
-    m_server->setRoute("/fw.zip", {body, httpStatus});
-    QFile older(target());
-    QVERIFY(older.open(QIODevice::WriteOnly) && older.write("an older package") > 0);
-    older.close();
-
-    FileDownloader downloader(7, false, m_server->url(QStringLiteral("/fw.zip")), toFile ? target() : QString(),
-                              md5Of(rightDigest ? body : body + "x"));
-    QSignalSpy status(&downloader, &FileDownloader::statusChanged);
-    QSignalSpy progress(&downloader, &FileDownloader::progressChanged);
-    downloader.start();
-    QCOMPARE(finalStatus(status), expected);
-    QCOMPARE(status.first().at(0).toInt(), 7);
-    if (expected == 10003) {
-        QCOMPARE(folderEntries(), toFile ? QStringList() : QStringList{QStringLiteral("package.zip")});
-        return;
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_server = std::make_unique<TinyHttpServer>();
+        QVERIFY(m_dir->isValid() && m_server->listen());
     }
-    QCOMPARE(downloader.data(), toFile ? QByteArray() : body);
-    QCOMPARE(targetContent(), toFile ? body : QByteArray("an older package"));
-    QCOMPARE(folderEntries(), QStringList{QStringLiteral("package.zip")});
-    const QList<QVariant> last = progress.last();
-    QCOMPARE(last.mid(0, 3), (QVariantList{7, body.size(), body.size()}));
-    QVERIFY(last.at(3).toString().contains(QLatin1Char('/')));
-}
+    void cleanup() { Timing::setScale(1.0); }
 
-void tst_FileDownloader::inMemoryBodyIsCapped()
-{
-    // Three portions: below the limit, one crossing it (kept whole), and the rest (dropped).
-    const QByteArray body = patternBody(1500000);
-    m_server->setRoute("/big", {body, 200, Behaviour::Stall, 999000});
-    const int kept = 1001000;
-    FileDownloader downloader(3, false, m_server->url(QStringLiteral("/big")), QString(), md5Of(body.left(kept)));
-    QSignalSpy status(&downloader, &FileDownloader::statusChanged);
-    downloader.start();
-    QTRY_COMPARE_WITH_TIMEOUT(downloader.data().size(), 999000, 10000);
-    m_server->sendMore(kept - 999000);
-    QTRY_COMPARE_WITH_TIMEOUT(downloader.data().size(), kept, 10000);
-    m_server->sendMore();
-    QCOMPARE(finalStatus(status), 0); // the digest covers exactly the kept chunks
-    QCOMPARE(downloader.data(), body.left(kept));
-}
-
-void tst_FileDownloader::targetProblemReportedBeforeRequest_data()
-{
-    QTest::addColumn<QString>("obstacle"); // a folder made under the target name
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("folder missing") << QString() << "no such folder/package.zip" << 10001;
-    // Tests run as root, which may delete a read-only file, but not a non-empty folder as a file.
-    QTest::newRow("undeletable") << "package.zip/inner" << "package.zip" << 10002;
-}
-
-void tst_FileDownloader::targetProblemReportedBeforeRequest()
-{
-    QFETCH(QString, obstacle);
-    QFETCH(QString, path);
-    m_server->setRoute("/fw.zip", {"data"});
-    QVERIFY(obstacle.isEmpty() || QDir(m_dir->path()).mkpath(obstacle));
-    FileDownloader downloader(5, false, m_server->url(QStringLiteral("/fw.zip")), m_dir->filePath(path), {});
-    QSignalSpy status(&downloader, &FileDownloader::statusChanged);
-    downloader.start();
-    QCOMPARE(status.count(), 1);
-    QTEST(finalStatus(status), "expected");
-    QVERIFY(m_server->requests().isEmpty());
-}
-
-void tst_FileDownloader::failedWriteReportsOnce()
-{
-    // A file size limit on this process makes a write fail part-way, as a full disk would.
-    m_server->setRoute("/fw.zip", {patternBody(1500000)});
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 200000;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    FileDownloader downloader(14, false, m_server->url(QStringLiteral("/fw.zip")), target(), QByteArray());
-    QSignalSpy status(&downloader, &FileDownloader::statusChanged);
-    downloader.start();
-    const int result = finalStatus(status);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    QCOMPARE(result, 10001);
-    QVERIFY(folderEntries().isEmpty());
-}
-
-void tst_FileDownloader::replyTimer_data()
-{
-    // At the time scale of the test the first-response limit is 200 ms, the stall limit 1200 ms.
-    QTest::addColumn<int>("mode"); // -1: no reply timer
-    QTest::addColumn<int>("behaviour");
-    QTest::addColumn<int>("portion");
-    QTest::addColumn<int>("feedEveryMs"); // a stalled body gets `portion` more bytes this often
-    QTest::addColumn<int>("expected");    // -1: still waiting after 1.5 s
-    const int none = -1, first = int(Mode::FirstResponse), stall = int(Mode::Stall);
-    const int silent = int(Behaviour::Silent), stalled = int(Behaviour::Stall), trickle = int(Behaviour::Trickle);
-    // clang-format off
-    QTest::newRow("no timer, silent server")       << none  << silent  << 0   << 0   << -1;
-    QTest::newRow("first response, silent server") << first << silent  << 0   << 0   << 10003;
-    QTest::newRow("stall, silent server")          << stall << silent  << 0   << 0   << 10003;
-    QTest::newRow("first response, body stalls")   << first << stalled << 100 << 0   << -1;
-    QTest::newRow("stall, body stalls")            << stall << stalled << 100 << 0   << 10003;
-    QTest::newRow("first response, late first byte") << first << stalled << 100 << 400 << 10003;
-    QTest::newRow("stall, late first byte, steady")  << stall << stalled << 100 << 400 << 0;
-    QTest::newRow("stall, trickle beyond the limit") << stall << trickle << 4 << 0   << 0;
-    QTest::newRow("first response, long trickle")    << first << trickle << 4 << 0   << 0;
-    // clang-format on
-}
-
-void tst_FileDownloader::replyTimer()
-{
-    QFETCH(int, mode);
-    QFETCH(int, behaviour);
-    QFETCH(int, portion);
-    QFETCH(int, feedEveryMs);
-    QFETCH(int, expected);
-    Timing::setScale(0.04);
-    const QByteArray body = patternBody(400); // a trickle of 4 bytes per 20 ms takes 2 s
-    m_server->setRoute("/db.json", {body, 200, TinyHttpServer::Behaviour(behaviour), feedEveryMs ? 0 : portion});
-    QTimer feed;
-    connect(&feed, &QTimer::timeout, this, [&] { m_server->sendMore(portion); });
-    FileDownloader downloader(1, mode >= 0, m_server->url(QStringLiteral("/db.json")), QString(), md5Of(body));
-    if (mode >= 0)
-        downloader.setReplyTimerMode(Mode(mode));
-    QSignalSpy status(&downloader, &FileDownloader::statusChanged);
-    QElapsedTimer clock;
-    clock.start();
-    downloader.start();
-    if (feedEveryMs)
-        feed.start(feedEveryMs);
-    if (expected < 0) {
-        QVERIFY(!status.wait(1500));
-        QVERIFY(downloader.isRunning());
-        downloader.cancel();
-        QCOMPARE(finalStatus(status), 10003);
-        return;
+    void texts()
+    {
+        QCOMPARE(downloadSpeedText(1023, 1000), QStringLiteral("1023.0 bytes/sec"));
+        QCOMPARE(downloadSpeedText(1024, 500), QStringLiteral("2.0 kB/s"));
+        QCOMPARE(downloadSpeedText(2000000, 1000), QStringLiteral("1.9 MB/s"));
+        QCOMPARE(downloadSpeedText(65536, 0), QStringLiteral("0.0 bytes/sec"));
+        QCOMPARE(DownloadStatus::statusText(42), QStringLiteral("Unknown error: 42"));
+        QVERIFY(DownloadStatus::statusText(10003) != DownloadStatus::statusText(10001));
     }
-    QCOMPARE(finalStatus(status), expected);
-    if (expected == 0)
-        QCOMPARE(downloader.data(), body);
-    else // never before the limit of the mode (timers may fire 5 % early)
-        QVERIFY(clock.elapsed() >= (Mode(mode) == Mode::Stall ? 1200 : 200) * 9 / 10);
-}
 
-void tst_FileDownloader::abandonedMidBodyLeavesNoFile_data()
-{
-    QTest::addColumn<bool>("destroy");
-    QTest::newRow("cancelled") << false;
-    QTest::newRow("destroyed") << true;
-}
+    void transfer_data()
+    {
+        QTest::addColumn<bool>("toFile");
+        QTest::addColumn<int>("httpStatus");
+        QTest::addColumn<bool>("rightDigest");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("memory") << false << 200 << true << 0;
+        QTest::newRow("memory, wrong digest") << false << 200 << false << 10000;
+        QTest::newRow("file replaces an older one") << true << 200 << true << 0;
+        // A package with a wrong digest stays on disk for its owner to judge.
+        QTest::newRow("file, wrong digest") << true << 200 << false << 10000;
+        QTest::newRow("file, 500 leaves no file") << true << 500 << true << 10003;
+    }
+    void transfer()
+    {
+        QFETCH(bool, toFile);
+        QFETCH(int, httpStatus);
+        QFETCH(bool, rightDigest);
+        const QByteArray body = patternBody(700000);
+        m_server->setRoute("/fw.zip", {body, httpStatus});
+        QFile older(target());
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("an older package") > 0);
+        older.close();
+        FileDownloader downloader(7, false, url(), toFile ? target() : QString(), md5Of(rightDigest ? body : body + "x"));
+        QSignalSpy status(&downloader, &FileDownloader::statusChanged);
+        QSignalSpy progress(&downloader, &FileDownloader::progressChanged);
+        downloader.start();
+        QTEST(finalStatus(status), "expected");
+        QCOMPARE(status.first().at(0).toInt(), 7);
+        QCOMPARE(files(), toFile && httpStatus != 200 ? QStringList() : QStringList{QStringLiteral("package.zip")});
+        QCOMPARE(targetContent(), toFile ? (httpStatus == 200 ? body : QByteArray()) : QByteArray("an older package"));
+        if (httpStatus == 200)
+            QCOMPARE(progress.last().mid(0, 3), (QVariantList{7, body.size(), body.size()}));
+        QCOMPARE(downloader.data(), toFile ? QByteArray() : body);
+    }
 
-void tst_FileDownloader::abandonedMidBodyLeavesNoFile()
-{
-    QFETCH(bool, destroy);
-    m_server->setRoute("/fw.zip", {patternBody(1000000), 200, Behaviour::Trickle, 16384});
-    auto downloader = std::make_unique<FileDownloader>(10, true, m_server->url(QStringLiteral("/fw.zip")), target(),
-                                                       QByteArray());
-    QSignalSpy status(downloader.get(), &FileDownloader::statusChanged);
-    QSignalSpy progress(downloader.get(), &FileDownloader::progressChanged);
-    downloader->start();
-    QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(1).toInt() > 0, 10000);
-    QCOMPARE(progress.last().at(2).toInt(), 1000000);
-    QVERIFY(!QFile::exists(target())); // the partial body has no name yet
-    if (destroy) {
-        downloader.reset();
+    void inMemoryBodyIsCapped()
+    {
+        // Three portions: below the limit, one crossing it (kept whole), and the rest (dropped).
+        const QByteArray body = patternBody(1500000);
+        const int kept = 1001000;
+        m_server->setRoute("/fw.zip", {body, 200, Behaviour::Stall, 999000});
+        FileDownloader downloader(3, false, url(), QString(), md5Of(body.left(kept)));
+        QSignalSpy status(&downloader, &FileDownloader::statusChanged);
+        downloader.start();
+        QTRY_COMPARE_WITH_TIMEOUT(downloader.data().size(), 999000, 10000);
+        m_server->sendMore(kept - 999000);
+        QTRY_COMPARE_WITH_TIMEOUT(downloader.data().size(), kept, 10000);
+        m_server->sendMore();
+        QCOMPARE(finalStatus(status), 0); // the digest covers exactly the kept chunks
+        QCOMPARE(downloader.data(), body.left(kept));
+    }
+
+    void targetProblem_data()
+    {
+        QTest::addColumn<QString>("obstacle"); // a folder made under the target name
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("fileSizeLimit"); // of this process: a write beyond it fails as on a full disk
+        QTest::addColumn<int>("expected");
+        QTest::newRow("folder missing") << QString() << "no such folder/package.zip" << 0 << 10001;
+        // Tests run as root, which may delete a read-only file, but not a non-empty folder as a file.
+        QTest::newRow("undeletable") << "package.zip/inner" << "package.zip" << 0 << 10002;
+        QTest::newRow("write fails part-way") << QString() << "package.zip" << 200000 << 10001;
+    }
+    void targetProblem()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, path);
+        QFETCH(int, fileSizeLimit);
+        m_server->setRoute("/fw.zip", {patternBody(1500000)});
+        QVERIFY(obstacle.isEmpty() || QDir(m_dir->path()).mkpath(obstacle));
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = fileSizeLimit ? rlim_t(fileSizeLimit) : saved.rlim_cur;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        FileDownloader downloader(5, false, url(), m_dir->filePath(path), {});
+        QSignalSpy status(&downloader, &FileDownloader::statusChanged);
+        downloader.start();
+        const bool reportedAtOnce = status.count() == 1;
+        const int result = finalStatus(status);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QTEST(result, "expected");
+        // Problems with the target itself are found before any request.
+        QCOMPARE(reportedAtOnce && m_server->requests().isEmpty(), fileSizeLimit == 0);
+        QCOMPARE(QFileInfo::exists(m_dir->filePath(path)), !obstacle.isEmpty());
+    }
+
+    void replyTimer_data()
+    {
+        // At the time scale of the test the first-response limit is 200 ms, the stall limit 1200 ms.
+        QTest::addColumn<int>("mode"); // -1: no reply timer
+        QTest::addColumn<Behaviour>("behaviour");
+        QTest::addColumn<int>("portion");
+        QTest::addColumn<int>("feedEveryMs"); // a stalled body gets `portion` more bytes this often
+        QTest::addColumn<int>("expected");    // -1: still waiting after 1.5 s
+        const int first = int(Mode::FirstResponse), stall = int(Mode::Stall);
+        QTest::newRow("no timer, silent server") << -1 << Behaviour::Silent << 0 << 0 << -1;
+        QTest::newRow("first response, silent server") << first << Behaviour::Silent << 0 << 0 << 10003;
+        QTest::newRow("stall, silent server") << stall << Behaviour::Silent << 0 << 0 << 10003;
+        QTest::newRow("first response, body stalls") << first << Behaviour::Stall << 100 << 0 << -1;
+        QTest::newRow("stall, body stalls") << stall << Behaviour::Stall << 100 << 0 << 10003;
+        QTest::newRow("first response, late first byte") << first << Behaviour::Stall << 100 << 400 << 10003;
+        QTest::newRow("stall, late first byte, steady") << stall << Behaviour::Stall << 100 << 400 << 0;
+        QTest::newRow("stall, trickle beyond the limit") << stall << Behaviour::Trickle << 4 << 0 << 0;
+    }
+    void replyTimer()
+    {
+        QFETCH(int, mode);
+        QFETCH(Behaviour, behaviour);
+        QFETCH(int, portion);
+        QFETCH(int, feedEveryMs);
+        QFETCH(int, expected);
+        Timing::setScale(0.04);
+        const QByteArray body = patternBody(400); // a trickle of 4 bytes per 20 ms takes 2 s
+        m_server->setRoute("/fw.zip", {body, 200, behaviour, feedEveryMs ? 0 : portion});
+        QTimer feed;
+        connect(&feed, &QTimer::timeout, this, [&] { m_server->sendMore(portion); });
+        FileDownloader downloader(1, mode >= 0, url(), QString(), md5Of(body));
+        if (mode >= 0)
+            downloader.setReplyTimerMode(Mode(mode));
+        QSignalSpy status(&downloader, &FileDownloader::statusChanged);
+        QElapsedTimer clock;
+        clock.start();
+        downloader.start();
+        if (feedEveryMs)
+            feed.start(feedEveryMs);
+        if (expected < 0) {
+            QVERIFY(!status.wait(1500) && downloader.isRunning());
+            downloader.cancel();
+        }
+        QCOMPARE(finalStatus(status), expected < 0 ? 10003 : expected);
+        QCOMPARE(downloader.data(), expected == 0 ? body : downloader.data());
+        // Never before the limit of the mode (timers may fire 5 % early).
+        QVERIFY(expected <= 0 || clock.elapsed() >= (Mode(mode) == Mode::Stall ? 1200 : 200) * 9 / 10);
+    }
+
+    void abandonedMidBodyLeavesNoFile_data()
+    {
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("cancelled, then restarted") << false;
+        QTest::newRow("destroyed") << true;
+    }
+    void abandonedMidBodyLeavesNoFile()
+    {
+        QFETCH(bool, destroy);
+        m_server->setRoute("/fw.zip", {patternBody(1000000), 200, Behaviour::Trickle, 16384});
+        auto downloader = std::make_unique<FileDownloader>(10, true, url(), target(), QByteArray());
+        QSignalSpy status(downloader.get(), &FileDownloader::statusChanged);
+        QSignalSpy progress(downloader.get(), &FileDownloader::progressChanged);
+        downloader->cancel(); // idle: reports nothing
+        downloader->start();
+        QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(1).toInt() > 0, 10000);
+        QVERIFY(!QFile::exists(target())); // the partial body has no name yet
+        if (destroy)
+            downloader.reset();
+        else
+            downloader->cancel();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    } else {
-        downloader->cancel();
+        QVERIFY(files().isEmpty());
+        if (destroy)
+            return;
         QCOMPARE(finalStatus(status), 10003);
+        m_server->setRoute("/fw.zip", {"a second body"});
+        status.clear();
+        downloader->start();
+        QCOMPARE(finalStatus(status), 0);
+        QCOMPARE(targetContent(), QByteArray("a second body"));
     }
-    QVERIFY(folderEntries().isEmpty());
-}
-
-void tst_FileDownloader::restartAfterFinish()
-{
-    m_server->setRoute("/a", {"first body"});
-    FileDownloader downloader(12, false, m_server->url(QStringLiteral("/a")), target(), QByteArray());
-    QSignalSpy status(&downloader, &FileDownloader::statusChanged);
-    downloader.cancel(); // idle: reports nothing
-    QCoreApplication::processEvents();
-    QVERIFY(status.isEmpty());
-    downloader.start();
-    QCOMPARE(finalStatus(status), 0);
-    m_server->setRoute("/a", {"second, longer body"});
-    status.clear();
-    downloader.start();
-    QCOMPARE(finalStatus(status), 0);
-    QCOMPARE(targetContent(), QByteArray("second, longer body"));
-}
+};
 
 QTEST_GUILESS_MAIN(tst_FileDownloader)
 #include "tst_filedownloader.moc"
