@@ -90,7 +90,7 @@ private slots:
                    "<td>Normal operation</td><td colspan=\"1\">Other</td>", "<tr><td><a href=\"http://example.com/m.pdf\">Manual</a></td></tr></table>"});
         row("display texts escaped", [](Entry &e) { e.modelName = "<img src=x onerror=1>"; e.serialNumber = "A&B"; }, false,
             {"&lt;img src=x onerror=1&gt;", "A&amp;B"}, {"<img src=x"});
-        row("needs newer build, last update failed", [](Entry &e) { e.requiresAppBuild = 999999; e.lastUpdateStatus = -2; }, false,
+        row("needs newer build, last update retrying", [](Entry &e) { e.requiresAppBuild = 999999; e.lastUpdateStatus = -5; }, false,
             {"Application build 999999 is required", "An error occurred during the firmware update"});
         row("selected, off, power save, cycle",
             [](Entry &e) { e.selectedForUpdate = true; e.needPowerOnToUpdateViaHTTP = e.seriesId = e.powerSaveMode = 1; e.powerState = e.powerCycleKind = 2; },

@@ -126,10 +126,12 @@ private slots:
         row("selected, download failed", [](E &e) { e.selectedForUpdate = true; e.downloadStatus = 1; }, "Update|2|1|Download error||comm-error");
         row("selected, downloaded, update succeeded", [](E &e) { e.selectedForUpdate = true; e.downloadStatus = 3; e.lastUpdateStatus = 3; },
             "Update|2|1|New version 2.0 downloaded|Success|checkmark");
-        row("not comparable, queued", [](E &e) { e.matchStatus = 3; e.updateStatus = 1; }, "Update|0|1|Unable to compare versions|" + status1 + "|monitor pause");
+        row("not comparable, queued", [](E &e) { e.matchStatus = 3; e.updateStatus = 1; },
+            "Update|0|1|Unable to compare versions|" + status1 + "|monitor pause");
         row("up to date, uploading", [](E &e) { e.matchStatus = 4; e.downloadStatus = 2; e.updateStatus = 2; e.uploading = true; },
             "Overwrite|0|1|Up-to-date|Uploading|monitor download");
-        row("overwrite downloading, installing", [](E &e) { e.matchStatus = 4; e.selectedForUpdate = true; e.downloadStatus = 2; e.downloadPercent = 40; e.updateStatus = 2; },
+        row("overwrite downloading, installing",
+            [](E &e) { e.matchStatus = 4; e.selectedForUpdate = true; e.downloadStatus = 2; e.downloadPercent = 40; e.updateStatus = 2; },
             "Overwrite|2|1|40% Downloading|Updating|monitor updating progress");
         row("overwrite downloaded, session complete", [](E &e) { e.matchStatus = 4; e.selectedForUpdate = true; e.downloadStatus = 3; e.updateStatus = 3; },
             "Overwrite|2|1|Downloaded|" + status3 + "|checkmark");
@@ -146,7 +148,8 @@ private slots:
         row("newer build required", [](E &e) { e.requiresAppBuild = 240113; e.selectedForUpdate = true; e.downloadStatus = 1; },
             "|-|1|Download error|Need newer application build 240113.|info");
         row("exactly this build, failed, not selected", [](E &e) { e.requiresAppBuild = 240112; e.downloadStatus = 1; }, "Update|0|1|Download error||");
-        row("legacy, support off", [](E &e) { e.legacyModel = 1; }, "Update|0|0" + newer + "Firmware updates on legacy models is disabled. See Application settings.|");
+        row("legacy, support off", [](E &e) { e.legacyModel = 1; },
+            "Update|0|0" + newer + "Firmware updates on legacy models is disabled. See Application settings.|");
         row("legacy, support on", [](E &e) { e.legacyModel = 1; }, "Update|0|1" + newer + "|", true);
         row("update session, locked, not selected", [](E &e) { e.updateClient = reinterpret_cast<HttpClient *>(&g_marker); e.lockStatus = 1; },
             "Update|0|0" + newer + "|");
@@ -183,31 +186,18 @@ private slots:
         QCOMPARE(cell(1, Qt::FontRole).value<QFont>().bold(), display.matchStatus == MatchStatus::NewerViaLan);
     }
 
-    void otherColumns_data()
-    {
-        QTest::addColumn<int>("powerState");
-        QTest::addColumn<QString>("powerText");
-        QTest::addColumn<QString>("powerIcon");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("shownAddress");
-        QTest::newRow("unknown, IPv4") << 0 << "" << "power-unknown" << "192.168.0.20" << "192.168.0.20";
-        QTest::newRow("on, IPv4-mapped") << 1 << "Power On" << "power-on" << "::ffff:10.1.2.3" << "10.1.2.3";
-        QTest::newRow("standby, IPv6") << 2 << "Standby" << "power-off" << "fe80::1" << "fe80::1";
-        QTest::newRow("suspend, no address") << 3 << "Suspend" << "power-off" << "" << "";
-        QTest::newRow("standby, second code") << 4 << "Standby" << "power-off" << "" << "";
-        QTest::newRow("out of range") << 5 << "" << "power-unknown" << "" << "";
-    }
     void otherColumns()
     {
-        QFETCH(int, powerState);
-        QFETCH(QString, powerIcon);
-        QFETCH(QString, address);
-        m_list = {entry([&](Entry &e) { e.powerState = powerState; e.ipAddress = QHostAddress(address); })};
-        m_model.resetAll();
-        QTEST(cell(6, Qt::DisplayRole).toString(), "powerText");
-        QVERIFY(samePicture(cell(6, Qt::DecorationRole), powerIcon));
-        QTEST(cell(4, Qt::DisplayRole).toString(), "shownAddress");
-        QCOMPARE(cell(1, Qt::ToolTipRole).toString(), QStringLiteral("Right-click to refresh Display Information or change Power State"));
+        const QStringList texts{"", "Power On", "Standby", "Suspend", "Standby", ""}, icons{"unknown", "on", "off", "off", "off", "unknown"};
+        const QStringList addresses{"192.168.0.20", "::ffff:10.1.2.3", "fe80::1", ""}, shown{"192.168.0.20", "10.1.2.3", "fe80::1", ""};
+        for (int state = 0; state < texts.size(); ++state) {
+            m_list = {entry([&](Entry &e) { e.powerState = state; e.ipAddress = QHostAddress(addresses.value(state)); })};
+            m_model.resetAll();
+            QCOMPARE(cell(6, Qt::DisplayRole).toString(), texts.at(state));
+            QVERIFY(samePicture(cell(6, Qt::DecorationRole), QStringLiteral("power-") + icons.at(state)));
+            QCOMPARE(cell(4, Qt::DisplayRole).toString(), shown.value(state));
+        }
+        QVERIFY(!cell(1, Qt::ToolTipRole).toString().isEmpty());
         QSet<QString> titles;
         for (int column = 0; column < 10; ++column)
             titles << m_model.headerData(column, Qt::Horizontal).toString();

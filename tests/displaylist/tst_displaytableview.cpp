@@ -34,7 +34,9 @@ class tst_DisplayTableView : public QObject
     QStringList commands(QMenu *menu)
     {
         QStringList fired;
-        const auto record = [&fired](const char *name) { return [&fired, name](int row) { fired << QStringLiteral("%1:%2").arg(QLatin1String(name)).arg(row); }; };
+        const auto record = [&fired](const char *name) {
+            return [&fired, name](int row) { fired << QStringLiteral("%1:%2").arg(QLatin1String(name)).arg(row); };
+        };
         QObject context;
         connect(m_view.get(), &MyTableView::refreshRow, &context, record("refresh"));
         connect(m_view.get(), &MyTableView::requestPowerOn, &context, record("on"));
