@@ -28,11 +28,11 @@ void tst_AdvancedIPSearchDialog::typingClearingAndClosing()
     auto *expanded = childOrFail<QLabel>(&dialog, "expanded_ip_list_label");
     QCOMPARE(expanded->text(), QStringLiteral("10.0.0.1\n10.0.0.9\n"));
     QCOMPARE(dialog.addressList().size(), 2);
-
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::mouseClick(clear, Qt::LeftButton);
     QVERIFY(dialog.text().isEmpty() && !clear->isEnabled() && ok->isEnabled());
+
     auto *editor = childOrFail<QPlainTextEdit>(&dialog, "ip_list_plainTextEdit");
     QTest::keyClicks(editor, QStringLiteral("10.0.0.2"));
     QTest::keyClick(editor, Qt::Key_Return);

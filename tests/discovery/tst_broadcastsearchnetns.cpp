@@ -1,18 +1,23 @@
-#include <QCoreApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "discovery/displaysearchudp.h"
+#include "discovery/laninterfaces.h"
+
+#include "simulatorprocess.h"
+
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
 // A broadcast search across a veth pair between two network namespaces that
-// the test creates: the search runs in one (in a helper process, taking its
-// broadcast address from that namespace's interface list), the displays in
-// the other. Nothing touches the machine's own network namespace, and the
-// namespaces are deleted at the end, also when the test fails.
+// the test creates. The display simulator runs inside one namespace and the
+// search wholly inside the other, from that namespace's interface list, so
+// nothing reaches the machine's own network. The namespaces are deleted at
+// the end, also when the test fails.
 namespace {
 
 const QString kSubnet = QStringLiteral("10.231.7.");
@@ -27,31 +32,18 @@ QString ip(const QString &arguments)
     return QStringLiteral("ip %1: %2").arg(arguments, QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
 }
 
-// The helper program inside a namespace; collects its JSON output lines.
-struct Helper : QProcess
+// Moves this thread into a network namespace made by `ip netns add`, or with
+// an empty name back into the one it started in. Sockets stay in the
+// namespace they were made in.
+bool enter(const QString &netns)
 {
-    Helper(const QString &netns, const QStringList &arguments)
-    {
-        start(QStringLiteral("ip"), QStringList{"netns", "exec", netns, VDFU_SEARCH_HELPER} + arguments);
-    }
-    ~Helper() override
-    {
-        kill();
-        waitForFinished(5000);
-    }
-    QList<QJsonObject> events(const QString &event)
-    {
-        while (canReadLine())
-            m_lines << QJsonDocument::fromJson(readLine()).object();
-        QList<QJsonObject> found;
-        for (const QJsonObject &line : std::as_const(m_lines)) {
-            if (line.value(QStringLiteral("event")).toString() == event)
-                found << line;
-        }
-        return found;
-    }
-    QList<QJsonObject> m_lines;
-};
+    static const int own = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
+    const int fd = netns.isEmpty() ? own : ::open(qPrintable("/run/netns/" + netns), O_RDONLY | O_CLOEXEC);
+    const bool entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
+    if (fd >= 0 && fd != own)
+        ::close(fd);
+    return entered;
+}
 
 }
 
@@ -69,6 +61,7 @@ void tst_BroadcastSearchNetns::broadcastSearchAcrossVethPair()
         QSKIP("Creating network namespaces needs root; this test runs in CI as root.");
     if (QStandardPaths::findExecutable(QStringLiteral("ip")).isEmpty())
         QSKIP("The ip tool (iproute2) is not installed.");
+    QVERIFY(enter(QString()));
 
     const QString pid = QString::number(QCoreApplication::applicationPid());
     const QString app = QStringLiteral("vdfu-udp-app-") + pid;
@@ -87,29 +80,46 @@ void tst_BroadcastSearchNetns::broadcastSearchAcrossVethPair()
         const QString error = ip(command);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
+    const auto leave = qScopeGuard([] { enter(QString()); });
 
-    Helper displays(displayNs, QStringList{"displays", kSubnet + "255"} + displayAddresses);
-    QTRY_VERIFY2_WITH_TIMEOUT(!displays.events(QStringLiteral("ready")).isEmpty(), displays.readAllStandardError().constData(), 15000);
-    Helper search(app, {"search", "200"});
-    QTRY_VERIFY2_WITH_TIMEOUT(!search.events(QStringLiteral("finished")).isEmpty(), search.readAllStandardError().constData(), 15000);
+    // The displays, the first asking for acknowledgements, in their namespace.
+    QVERIFY(enter(displayNs));
+    SimulatorProcess sim;
+    QJsonArray fleet;
+    for (const QString &address : displayAddresses)
+        fleet.append(QJsonObject{{"address", address}, {"modelName", QString("NS-" + address.section(QLatin1Char('.'), 3))},
+                                 {"broadcastAddress", QString(kSubnet + "255")}, {"udpReplyType", fleet.isEmpty() ? 2 : 8}});
+    QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
 
-    QCOMPARE(search.events(QStringLiteral("interfaces")).value(0).value("broadcast").toVariant().toStringList(),
-             QStringList{kSubnet + "255"});
+    // The search, with the broadcast address of the namespace's only LAN interface.
+    QVERIFY(enter(app));
+    const QList<QHostAddress> broadcast = LanInterfaces::allBroadcastAddresses(LanInterfaces::fromSystem());
+    QCOMPARE(broadcast, QList<QHostAddress>{QHostAddress(kSubnet + "255")});
+    DisplaySearchOptions options;
+    options.tickIntervalMs = 200;
+    DisplaySearchUDP search(options);
+    search.SetFilterMode(UdpSearch::FilterMatchFlagsB);
+    QSignalSpy results(&search, &DisplaySearchUDP::device_results);
+    QSignalSpy finished(&search, &DisplaySearchUDP::finished);
+    QCOMPARE(search.SetBroadcastAddressList(broadcast), 0);
+    QCOMPARE(search.StartSearch(DisplaySearchUDP::SearchBroadcast), 0);
+    QVERIFY(finished.wait(10000));
     QStringList found;
-    for (const QJsonObject &record : search.events(QStringLiteral("display"))) {
-        found << record.value("address").toString();
-        QCOMPARE(record.value("modelName").toString(), QString("NS-" + found.last().section(QLatin1Char('.'), 3)));
+    for (const QList<QVariant> &result : std::as_const(results)) {
+        const auto info = result.at(0).value<DISPLAY_UDP_SEARCH_REPLY_INFO>();
+        found << info.ipAddress.toString();
+        QCOMPARE(info.modelName, QString("NS-" + found.last().section(QLatin1Char('.'), 3)));
     }
     found.sort();
     QCOMPARE(found, displayAddresses);
-    QCOMPARE(search.events(QStringLiteral("finished")).at(0).value("found").toInt(), 3);
-
     // Each display heard the broadcast twice (first request and repeat), and
     // the one that asked for acknowledgements got one per reply.
-    QTRY_COMPARE_WITH_TIMEOUT(displays.events(QStringLiteral("request")).size(), 6, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(displays.events(QStringLiteral("acknowledgement")).size(), 2, 5000);
-    for (const QJsonObject &ack : displays.events(QStringLiteral("acknowledgement")))
-        QCOMPARE(ack.value("display").toString(), displayAddresses.at(0));
+    for (const QString &address : displayAddresses)
+        QVERIFY(sim.waitForEvent("udpRequest", {{"display", address}, {"broadcast", true}}));
+    QTRY_COMPARE_WITH_TIMEOUT(sim.events(QStringLiteral("udpRequest")).size(), 6, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.events(QStringLiteral("udpAcknowledgement")).size(), 2, 5000);
+    for (const QJsonObject &ack : sim.events(QStringLiteral("udpAcknowledgement")))
+        QVERIFY(ack.value("display") == displayAddresses.first() && ack.value("matches").toBool());
 }
 
 QTEST_GUILESS_MAIN(tst_BroadcastSearchNetns)

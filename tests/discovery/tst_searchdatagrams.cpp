@@ -30,12 +30,10 @@ void tst_SearchDatagrams::requests_data()
     QTest::addColumn<int>("type"); // 5: the acknowledgement of a targeted request
     QTest::addColumn<int>("filterMode");
     QTest::addColumn<QByteArray>("hex");
-    //                                                  magic    marker   seq  len  time     type     -        filter A filter B
+    // Magic, marker, sequence, length, time stamp, type, reserved, filter word A, filter word B.
     QTest::newRow("broadcast, mode 1") << 2 << 1 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 02000000 00000000 31000000 00000000");
     QTest::newRow("broadcast, mode 2") << 2 << 2 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 02000000 00000000 00000000 00010000");
-    QTest::newRow("broadcast, mode 3") << 2 << 3 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 02000000 00000000 00000000 00000000");
-    QTest::newRow("targeted, mode 1") << 3 << 1 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 03000000 00000000 31000000 00000000");
-    QTest::newRow("targeted, mode 2") << 3 << 2 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 03000000 00000000 00000000 00010000");
+    QTest::newRow("targeted, mode 3") << 3 << 3 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 03000000 00000000 00000000 00000000");
     QTest::newRow("acknowledgement") << 5 << 2 << QByteArray("4B52574A 14000000 3412 7000 EFCDAB89 05000000 00000000 00000000 00010000");
 }
 
