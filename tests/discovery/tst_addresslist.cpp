@@ -4,16 +4,14 @@
 
 namespace {
 
-// n lines, line i made from i by `line`.
-QString numbered(int n, QString (*line)(int))
+// n lines: distinct addresses from 10.0.0.0, or wildcards 10.0.i.*.
+QString numbered(int n, bool wildcards = false)
 {
     QStringList lines;
     for (int i = 0; i < n; ++i)
-        lines << line(i);
+        lines << (wildcards ? QStringLiteral("10.0.%1.*").arg(i) : QHostAddress(quint32(0x0A000000 + i)).toString());
     return lines.join(QLatin1Char('\n'));
 }
-QString distinct(int i) { return QHostAddress(quint32(0x0A000000u + quint32(i))).toString(); }
-QString wildcard(int i) { return QStringLiteral("10.0.%1.*").arg(i); }
 
 const QString kTooMany = QStringLiteral("Error: Maximum number of addresses exceeded on line %1");
 const QString kFormat = QStringLiteral("Error: Address format error on line %1");
@@ -40,24 +38,22 @@ void tst_AddressList::parse_data()
     };
     const QString ok;
     row("empty", QString(), ok, "0");
-    row("one address, blanks around", "  \t192.168.1.20  ", ok, "1 192.168.1.20 192.168.1.20");
-    row("CRLF line ends", "10.0.0.2\r\n10.0.0.1\r\n", ok, "2 10.0.0.1 10.0.0.2");
-    row("leading zeros are decimal", "010.001.002.009", ok, "1 10.1.2.9 10.1.2.9");
+    row("blanks around, CRLF line ends", "  \t10.0.0.2\r\n10.0.0.1  \r\n", ok, "2 10.0.0.1 10.0.0.2");
     row("wildcard and a repeat", "192.168.1.*\n192.168.1.10", ok, "254 192.168.1.1 192.168.1.254");
-    row("sorted and distinct", "10.0.0.9\n10.0.0.1\n9.255.255.255\n10.0.0.1\n10.0.0.8-10.0.0.10", ok, "5 9.255.255.255 10.0.0.10");
+    // Leading zeros are decimal: 010.000.000.001 is 10.0.0.1 again.
+    row("sorted and distinct", "10.0.0.9\n10.0.0.1\n9.255.255.255\n010.000.000.001\n10.0.0.8-10.0.0.10", ok, "5 9.255.255.255 10.0.0.10");
     row("range across an octet", "10.0.0.250  -\t10.0.1.5", ok, "12 10.0.0.250 10.0.1.5");
     row("range of 4096", "10.0.0.0 - 10.0.15.255", ok, "4096 10.0.0.0 10.0.15.255");
     row("range of 4097", "10.0.0.0 - 10.0.16.0", kTooMany.arg(1), "0");
     row("range of one address", "10.0.0.5 - 10.0.0.5", kRange.arg(1), "0");
     row("descending range", "10.0.0.1\n10.0.0.9 - 10.0.0.2", kRange.arg(2), "1 10.0.0.1 10.0.0.1");
     row("range to the last address", "255.255.255.250 - 255.255.255.255", ok, "6 255.255.255.250 255.255.255.255");
-    row("4097 distinct addresses", numbered(4097, distinct), ok, "4097 10.0.0.0 10.0.16.0");
-    row("4098 distinct addresses", numbered(4098, distinct), kTooMany.arg(4098), "4097 10.0.0.0 10.0.16.0");
-    row("a repeat beyond the limit", numbered(4097, distinct) + "\n10.0.0.7", ok, "4097 10.0.0.0 10.0.16.0");
-    row("sixteen wildcards", numbered(16, wildcard), ok, "4064 10.0.0.1 10.0.15.254");
-    row("seventeen wildcards", numbered(17, wildcard), kTooMany.arg(17), "4097 10.0.0.1 10.0.16.33");
+    row("4097 distinct addresses", numbered(4097), ok, "4097 10.0.0.0 10.0.16.0");
+    row("4098 distinct addresses", numbered(4098), kTooMany.arg(4098), "4097 10.0.0.0 10.0.16.0");
+    row("a repeat beyond the limit", numbered(4097) + "\n10.0.0.7", ok, "4097 10.0.0.0 10.0.16.0");
+    row("sixteen wildcards", numbered(16, true), ok, "4064 10.0.0.1 10.0.15.254");
+    row("seventeen wildcards", numbered(17, true), kTooMany.arg(17), "4097 10.0.0.1 10.0.16.33");
     row("comments after blanks", "  # 10.0.0.1\n\t; not an address\n10.0.0.2", ok, "1 10.0.0.2 10.0.0.2");
-    row("blank first line, bad second", "\n10.0.0.256", kFormat.arg(2), "0");
     row("stops at the first error", "10.0.0.3\nbad\n10.0.0.4\nalso bad", kFormat.arg(2), "1 10.0.0.3 10.0.0.3");
     // 0.0.0.0 cannot be searched: refused like any other unusable address.
     row("0.0.0.0 after an address", "10.0.0.3\n0.0.0.0", kFormat.arg(2), "1 10.0.0.3 10.0.0.3");

@@ -4,7 +4,6 @@
 #include "tinyhttpserver.h"
 
 #include <QNetworkAccessManager>
-#include <QSignalSpy>
 #include <QtTest>
 
 // The web-lock and alternate-address probes against a loopback web server.
@@ -27,13 +26,11 @@ void tst_DisplayProbes::probes_data()
     const auto row = [](const char *name, bool lock, int status, const QByteArray &body, int result,
                         const QByteArray &headers = {}) { QTest::newRow(name) << lock << status << body << headers << result; };
     row("login link", true, 200, "<a href=\"/Logon/login.html\">Log on</a>", 1);
-    row("plain start page", true, 200, "<html>Display settings</html>", 0);
     row("lower-case path is not the login", true, 200, "<a href=\"/logon/\">", 0);
     row("empty page", true, 200, "", 2);
     row("server error", true, 500, "/Logon/", 2);
     row("no web server", true, 0, "", 2);
-    // A locked display sends its start page to the login page, which does
-    // not link to itself: the redirect is the answer, and it is not followed.
+    // A locked display redirects to its login page, which does not link to itself: the redirect is the answer.
     row("redirect to the login page", true, 302, "<a href=\"/Logon/login.html\">moved</a>", 1,
         "Location: /Logon/login.html\r\n");
     row("alternate address answers", false, 200, "<html>second interface</html>", 0);
@@ -68,8 +65,7 @@ void tst_DisplayProbes::probes()
     QVERIFY(!finished.isEmpty() || finished.wait(10000));
     const int status = finished.first().at(1).toInt();
     QCOMPARE(lock ? DisplayProbes::lockStatusFromProbe(status, probe->data())
-                  : DisplayProbes::ip2CheckResultFromProbe(status, probe->data()),
-             result);
+                  : DisplayProbes::ip2CheckResultFromProbe(status, probe->data()), result);
     QCOMPARE(server.requests(), httpStatus > 0 ? QList<QByteArray>{path} : QList<QByteArray>{});
 }
 
