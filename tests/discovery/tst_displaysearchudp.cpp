@@ -20,13 +20,13 @@ QHostAddress displayAddress(int n)
     return QHostAddress(QStringLiteral("127.%1.%2.%3").arg(53 + n / 200).arg(block).arg(1 + n % 200));
 }
 
-// A display answering every request from request `from` on with `copies` replies (of the request's sequence + `shift`).
+// A display answering every request from request `from` on with `copies` (1 or 2) replies, of its sequence + `shift`.
 ScriptedDisplay::Script answer(quint32 type = 8, int copies = 1, int from = 1, quint8 status = '*', int size = 256,
                                int shift = 0)
 {
     return [=](quint16 sequence, int request) {
         const QByteArray reply = SearchReplyBytes(sequence + shift).type(type).status(status).text(96, "SCRIPTED").resize(size);
-        return request < from ? QList<QByteArray>() : QVector<QByteArray>(copies, reply).toList();
+        return request < from ? QByteArrayList() : QByteArrayList{reply, reply}.mid(0, copies);
     };
 }
 
@@ -79,7 +79,7 @@ void tst_DisplaySearchUDP::broadcastSearch()
     QVERIFY(s.run(DisplaySearchUDP::SearchBroadcast));
     QCOMPARE(sent.count(), 2); // the first round and the whole repeat, one datagram each
     QCOMPARE(sent.at(1).at(0).toInt(), 1);
-    QCOMPARE(QList<int>({a.requests().size(), b.requests().size()}), QList<int>({2, 0}));
+    QCOMPARE(QList<int>({int(a.requests().size()), int(b.requests().size())}), QList<int>({2, 0}));
     const QByteArray request = a.requests().at(0).data();
     QCOMPARE(request.mid(16).toHex(), QByteArray("02000000000000000000000000010000").leftJustified(224, '0')); // broadcast, filter B
     // Each reply is acknowledged, repeats too, but makes one record.
@@ -118,7 +118,7 @@ void tst_DisplaySearchUDP::targetedSearchesAskAgainOnlyTheSilent()
     QCOMPARE(s.record(1).ipAddress.toString(), late.address().toString());
     for (const ScriptedDisplay *display : targets)
         QCOMPARE(display->requests().size(), display == &silent || display == &late ? 2 : 1);
-    QCOMPARE(QList<int>({unlisted.acknowledgements().size(), stale.acknowledgements().size()}), QList<int>({1, 0}));
+    QCOMPARE(QList<int>({int(unlisted.acknowledgements().size()), int(stale.acknowledgements().size())}), QList<int>({1, 0}));
 
     // The repeat of a later search skips every display that ever answered.
     QVERIFY(s.run(DisplaySearchUDP::SearchTargeted));
