@@ -4,10 +4,10 @@
 // with which status, the wall time until the last report, and the
 // process's peak memory. Exits with 1 unless every exchange reported 0.
 //
-//   bench_control [--own-managers] [--no-probes]
-//     --own-managers  each web probe with its own access manager
+//   bench_control [--no-probes]
 //     --no-probes     control commands only
 
+#include "discovery/controlprotocol.h"
 #include "discovery/openfilelimit.h"
 #include "discovery/tcpclient.h"
 #include "simulatorprocess.h"
@@ -17,7 +17,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QMap>
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QTimer>
 
@@ -81,7 +80,6 @@ QByteArray peakMemory()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const bool ownManagers = app.arguments().contains(QStringLiteral("--own-managers"));
     const int flags = app.arguments().contains(QStringLiteral("--no-probes"))
                           ? kFlags & ~(TCP_REQ_VERIFY_IP2 | TCP_REQ_LOCK_STATUS)
                           : kFlags;
@@ -92,7 +90,6 @@ int main(int argc, char *argv[])
         return 1;
     std::printf("before the exchanges: peak memory %s\n", peakMemory().constData());
 
-    QNetworkAccessManager sharedManager;
     QElapsedTimer clock;
     std::vector<std::unique_ptr<TcpClient>> clients;
     QMap<int, int> statusCounts;
@@ -106,8 +103,6 @@ int main(int argc, char *argv[])
 
     for (const QHostAddress &address : SimulatorProcess::generatedAddresses(kDisplays, QLatin1String(kFirstDisplay))) {
         auto client = std::make_unique<TcpClient>();
-        if (!ownManagers)
-            client->setNetworkAccessManager(&sharedManager);
         QObject::connect(client.get(), &TcpClient::device_results, &loop, [&](const PD_TCP_REPLY &reply) {
             ++statusCounts[reply.tcpStatus];
             reportTimes.append(clock.elapsed());
@@ -115,7 +110,7 @@ int main(int argc, char *argv[])
                 loop.quit();
         });
         client->SetRequestFlags(flags);
-        client->Start(address, 7142, address); // the display's own web server stands in for IP address 2
+        client->Start(address, ControlProtocol::kPort, address); // the display's own web server stands in for IP address 2
         clients.push_back(std::move(client));
     }
     const qint64 startedAfter = clock.elapsed();
@@ -125,7 +120,7 @@ int main(int argc, char *argv[])
 
     std::printf("%d simultaneous exchanges (%s): %d reported in %lld ms (all started after %lld ms)\n",
                 kDisplays,
-                flags != kFlags ? "no web probes" : ownManagers ? "own access managers" : "one shared access manager",
+                flags != kFlags ? "no web probes" : "with web probes",
                 reported, static_cast<long long>(wallMs),
                 static_cast<long long>(startedAfter));
     if (!reportTimes.isEmpty()) {

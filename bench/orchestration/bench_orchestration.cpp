@@ -7,6 +7,7 @@
 //
 //     bench_orchestration [N ...]        (default: 50 250 1000)
 #include "app/pdfirmuptool.h"
+#include "app/startup.h"
 #include "discovery/displaysearchudp.h"
 #include "dialogs/messageboxes.h"
 #include "discovery/openfilelimit.h"
@@ -148,6 +149,7 @@ Result run(int count, int block, const QUrl &server)
 int main(int argc, char *argv[])
 {
     raiseOpenFileLimit();
+    Startup::chooseEventDispatcher(); // as the application does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initVdfuResources();

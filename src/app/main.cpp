@@ -31,6 +31,7 @@ int main(int argc, char *argv[])
 
     // Every display of a large fleet holds a socket during a search.
     raiseOpenFileLimit();
+    Startup::chooseEventDispatcher();
 
     QApplication app(argc, argv);
     Startup::installTranslations(app);

@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QNetworkAccessManager>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -82,7 +81,6 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     connect(m_udpSearch, &DisplaySearchUDP::device_results, this,
             &PDFirmUpTool::device_results_DisplaySearchUDP);
     connect(m_udpSearch, &DisplaySearchUDP::finished, this, &PDFirmUpTool::finished_DisplaySearchUDP);
-    m_probeNetwork = new QNetworkAccessManager(this);
 
     LogSink::install(m_logWindow);
     m_cacheFolder = localFirmwareFolder(true, environment.documentsFolder);

@@ -19,7 +19,6 @@ class DisplaySearchUDP;
 class DownloadExtractFirmware;
 class MySortFilterProxyModel;
 class QMenu;
-class QNetworkAccessManager;
 class QPushButton;
 class ReleaseDbRetrieval;
 class SV_Information_Dialog;
@@ -190,8 +189,6 @@ private:
     // Search or refresh results came in since the last matching.
     bool m_matchPending = false;
     DisplaySearchUDP *m_udpSearch = nullptr;
-    // One access manager for every display's web probes.
-    QNetworkAccessManager *m_probeNetwork = nullptr;
 
     // Firmware catalogue
     FirmwareReleaseDb m_releaseDb;

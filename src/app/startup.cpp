@@ -14,6 +14,11 @@
 
 namespace Startup {
 
+void chooseEventDispatcher()
+{
+    qputenv("QT_NO_GLIB", "1");
+}
+
 bool installTranslations(QApplication &app)
 {
     if (QLocale().language() != QLocale::Japanese)

@@ -1,7 +1,7 @@
 #include "discovery/displayprobes.h"
 
 #include "download/downloadstatus.h"
-#include "download/filedownloader.h"
+#include "discovery/webprobe.h"
 
 namespace DisplayProbes {
 
@@ -47,13 +47,9 @@ int ip2CheckResultFromProbe(int downloaderStatus, const QByteArray &body)
     return downloaderStatus == DownloadStatus::Success && !body.isEmpty() ? 0 : 1;
 }
 
-FileDownloader *createProbe(const QUrl &url, QNetworkAccessManager *manager, QObject *parent)
+WebProbe *createProbe(const QUrl &url, QObject *parent)
 {
-    auto *probe = new FileDownloader(0, true, url, QString(), QByteArray(), parent, manager);
-    // A probe reads the page the display answers with: a locked display's
-    // redirect to its login page must not turn into that page.
-    probe->setFollowRedirects(false);
-    return probe;
+    return new WebProbe(url, parent);
 }
 
 }

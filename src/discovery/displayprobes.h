@@ -4,14 +4,13 @@
 #include <QHostAddress>
 #include <QUrl>
 
-class FileDownloader;
-class QNetworkAccessManager;
 class QObject;
+class WebProbe;
 
 // The two facts about a display that only its web server tells: whether its
 // web interface is locked behind a login, and whether it answers on its
 // alternate address (IP address 2). Each is one HTTP GET made with a
-// FileDownloader; these functions build the requests and read the results.
+// WebProbe; these functions build the requests and read the results.
 namespace DisplayProbes {
 
 constexpr quint16 kHttpPort = 80;
@@ -33,8 +32,7 @@ int lockStatusFromProbe(int downloaderStatus, const QByteArray &body);
 // body, 1 when it failed or the body was empty.
 int ip2CheckResultFromProbe(int downloaderStatus, const QByteArray &body);
 
-// A probe download: in memory, with the 5000 ms wait for a first response.
-// The caller connects statusChanged and calls start().
-FileDownloader *createProbe(const QUrl &url, QNetworkAccessManager *manager, QObject *parent);
+// The probe of `url`; the caller connects statusChanged and calls start().
+WebProbe *createProbe(const QUrl &url, QObject *parent);
 
 }

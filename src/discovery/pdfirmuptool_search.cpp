@@ -145,7 +145,6 @@ void PDFirmUpTool::startTcpClient(int row, int flags, void (PDFirmUpTool::*resul
 {
     DISPLAY_LIST_ENTRY &entry = m_displayList[row];
     auto *client = new TcpClient(this);
-    client->setNetworkAccessManager(m_probeNetwork);
     connect(client, &TcpClient::device_results, this, resultSlot);
     client->SetRequestFlags(flags);
     entry.tcpClient = client;

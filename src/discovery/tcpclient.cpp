@@ -1,7 +1,7 @@
 #include "discovery/tcpclient.h"
 
 #include "app/timing.h"
-#include "download/filedownloader.h"
+#include "discovery/webprobe.h"
 
 #include <QNetworkProxy>
 
@@ -45,7 +45,9 @@ void TcpClient::Start(const QHostAddress &address, quint16 port, const QHostAddr
     // caller counts the exchange only once Start returns, so such a result
     // goes out on the next turn of the event loop.
     m_starting = true;
-    m_socket.connectToHost(address, port);
+    // Unbuffered: the packets are small, and the socket's own buffers would
+    // cost tens of kilobytes per display of a large fleet.
+    m_socket.connectToHost(address, port, QIODevice::ReadWrite | QIODevice::Unbuffered);
     m_starting = false;
     if (m_reported)
         QMetaObject::invokeMethod(this, [this] { emit device_results(m_exchange.reply()); }, Qt::QueuedConnection);
@@ -126,11 +128,11 @@ void TcpClient::runStep()
         m_replyTimer.start();
         break;
     case ControlExchange::Step::ProbeAlternateAddress:
-        startProbe(DisplayProbes::alternateAddressProbeUrl(m_exchange.address2(), m_probePort),
+        startProbe(DisplayProbes::alternateAddressProbeUrl(m_exchange.address2()),
                    &TcpClient::VerifyIP2ConnectivitystatusChangedIn);
         break;
     case ControlExchange::Step::ProbeLock:
-        startProbe(DisplayProbes::lockProbeUrl(m_exchange.reply().ipAddress, m_probePort),
+        startProbe(DisplayProbes::lockProbeUrl(m_exchange.reply().ipAddress),
                    &TcpClient::CheckLockStatusstatusChangedIn);
         break;
     case ControlExchange::Step::Finished:
@@ -144,8 +146,8 @@ void TcpClient::startProbe(const QUrl &url, void (TcpClient::*resultSlot)(int, i
 {
     if (m_probe)
         m_probe->deleteLater();
-    m_probe = DisplayProbes::createProbe(url, m_networkManager, this);
-    connect(m_probe, &FileDownloader::statusChanged, this, resultSlot);
+    m_probe = DisplayProbes::createProbe(url, this);
+    connect(m_probe, &WebProbe::statusChanged, this, resultSlot);
     m_probe->start();
 }
 

@@ -10,8 +10,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-class FileDownloader;
-class QNetworkAccessManager;
+class WebProbe;
 
 // One control exchange with one display over its TCP control protocol: it
 // connects, sends the commands that the request flags ask for one at a time
@@ -36,11 +35,6 @@ public:
     // alternate address for TCP_REQ_VERIFY_IP2.
     void Start(const QHostAddress &address, quint16 port, const QHostAddress &ip2);
 
-    // Shares an access manager for the web probes (many clients at once
-    // otherwise make a network thread each). Set before Start.
-    void setNetworkAccessManager(QNetworkAccessManager *manager) { m_networkManager = manager; }
-    // For tests; the default is port 80.
-    void setProbePort(quint16 port) { m_probePort = port; }
 
 signals:
     void device_results(PD_TCP_REPLY reply);
@@ -65,9 +59,7 @@ private:
     QTimer m_replyTimer;
     QTimer m_connectTimer;
     ControlExchange m_exchange;
-    QPointer<FileDownloader> m_probe;
-    QNetworkAccessManager *m_networkManager = nullptr;
-    quint16 m_probePort = DisplayProbes::kHttpPort;
+    QPointer<WebProbe> m_probe;
     bool m_reported = false;
     bool m_starting = false; // inside Start: a result waits for the event loop
 };

@@ -64,10 +64,9 @@ void FileDownloader::start()
         return;
 
     QNetworkRequest request(m_url);
-    // The same redirect rule on every Qt version (their defaults differ).
+    // Follow redirects that do not downgrade security, the same on every Qt version.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         m_followRedirects ? QNetworkRequest::NoLessSafeRedirectPolicy
-                                           : QNetworkRequest::ManualRedirectPolicy);
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply = m_manager->get(request);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &FileDownloader::downloadProgress);
     connect(m_reply, &QNetworkReply::finished, this, &FileDownloader::downloadFinished);

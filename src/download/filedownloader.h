@@ -59,9 +59,6 @@ public:
     QByteArray data() const { return m_body; }
     bool isRunning() const { return m_reply != nullptr; }
 
-    // Redirects that keep the security level are followed unless this is
-    // turned off; then a redirect is the reply itself. Set before start().
-    void setFollowRedirects(bool follow) { m_followRedirects = follow; }
     // Set before start(); FirstResponse unless set. The limit is scaled
     // (Timing::scaled) when set.
     void setReplyTimerMode(ReplyTimerMode mode);
@@ -93,7 +90,6 @@ private:
     QTimer m_replyTimer;
     bool m_useReplyTimer;
     ReplyTimerMode m_replyTimerMode = ReplyTimerMode::FirstResponse;
-    bool m_followRedirects = true;
     QByteArray m_expectedMd5;
     QNetworkReply *m_reply = nullptr;
     QNetworkAccessManager *m_manager;

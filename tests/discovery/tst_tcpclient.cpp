@@ -4,7 +4,6 @@
 
 #include "simulatorprocess.h"
 
-#include <QNetworkAccessManager>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -48,7 +47,6 @@ private:
     PD_TCP_REPLY exchange(const QString &address, int flags);
 
     SimulatorProcess m_sim;
-    QNetworkAccessManager m_manager;
 };
 
 void tst_TcpClient::initTestCase()
@@ -66,7 +64,6 @@ PD_TCP_REPLY tst_TcpClient::exchange(const QString &address, int flags)
 {
     m_sim.clearEvents();
     TcpClient client;
-    client.setNetworkAccessManager(&m_manager);
     QSignalSpy results(&client, &TcpClient::device_results);
     client.SetRequestFlags(flags);
     client.Start(QHostAddress(address), 7142, QHostAddress(QHostAddress(address).toIPv4Address() + 100));
