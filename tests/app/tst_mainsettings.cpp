@@ -16,8 +16,6 @@ private slots:
     void roundTrip();
     void windowSizeRule_data();
     void windowSizeRule();
-    void interfaceSelector_data();
-    void interfaceSelector();
 
 private:
     TestSettingsLocation m_location;
@@ -123,28 +121,6 @@ void tst_MainSettings::windowSizeRule()
     QFETCH(QSize, stored);
     QFETCH(QSize, expected);
     QCOMPARE(restoredWindowSize(stored, QSize(1920, 1080), QSize(871, 566)), expected);
-}
-
-void tst_MainSettings::interfaceSelector_data()
-{
-    QTest::addColumn<QList<int>>("values");
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<int>("interfaces");
-    QTest::addColumn<int>("position");
-    const QList<int> twoInterfaces{-2, 0, 1};
-    QTest::newRow("second interface") << twoInterfaces << 1 << 2 << 2;
-    QTest::newRow("gone interface") << twoInterfaces << 5 << 2 << 0;
-    QTest::newRow("None stored, interfaces now") << twoInterfaces << -1 << 2 << 0;
-    QTest::newRow("position beyond interface count") << twoInterfaces << 1 << 1 << 0;
-}
-
-void tst_MainSettings::interfaceSelector()
-{
-    QFETCH(QList<int>, values);
-    QFETCH(int, stored);
-    QFETCH(int, interfaces);
-    QFETCH(int, position);
-    QCOMPARE(interfaceSelectorPosition(values, stored, interfaces), position);
 }
 
 QTEST_GUILESS_MAIN(tst_MainSettings)

@@ -22,8 +22,6 @@
 
 #include <memory>
 
-Q_DECLARE_METATYPE(LanInterfaceInfo)
-
 namespace {
 
 // Update sessions and control clients are only tested for presence by the
@@ -73,8 +71,6 @@ private slots:
     void initTestCase();
     void init() { m_settings.clear(); }
 
-    void interfaceSelector_data();
-    void interfaceSelector();
     void updateUiFollowsTheList();
     void addressListDialogAttachesDropDown();
     void closeGuardAsksOnlyWhileUpdating();
@@ -114,39 +110,6 @@ void tst_PDFirmUpTool::selectRow(PDFirmUpTool &window, int row)
     auto *proxy = qobject_cast<QAbstractProxyModel *>(table->model());
     table->selectionModel()->setCurrentIndex(proxy->mapFromSource(PDFirmUpToolTestAccess(window).model()->index(row, 0)),
                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-void tst_PDFirmUpTool::interfaceSelector_data()
-{
-    QTest::addColumn<LanInterfaceList>("interfaces");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QList<int>>("values");
-
-    QTest::newRow("no interface") << LanInterfaceList() << QStringList{QStringLiteral("None")} << QList<int>{-1};
-    QTest::newRow("two interfaces") << kTwoInterfaces
-                                    << QStringList{QStringLiteral("All"), QStringLiteral("eth0"), QStringLiteral("wlan0")}
-                                    << QList<int>{-2, 0, 1};
-}
-
-void tst_PDFirmUpTool::interfaceSelector()
-{
-    QFETCH(LanInterfaceList, interfaces);
-    QFETCH(QStringList, texts);
-    QFETCH(QList<int>, values);
-
-    auto window = makeWindow(interfaces);
-    auto *selector = childOrFail<QComboBox>(window.get(), "interface_selection_comboBox");
-    QStringList shownTexts;
-    QList<int> shownValues;
-    for (int i = 0; i < selector->count(); ++i) {
-        shownTexts << selector->itemText(i);
-        shownValues << selector->itemData(i).toInt();
-    }
-    QCOMPARE(shownTexts, texts);
-    QCOMPARE(shownValues, values);
-    QCOMPARE(selector->currentIndex(), 0);
-    QVERIFY(selector->isHidden());
-    QCOMPARE(window->allBroadcastAddresses().size(), interfaces.size());
 }
 
 void tst_PDFirmUpTool::updateUiFollowsTheList()
@@ -313,6 +276,10 @@ void tst_PDFirmUpTool::settingsDialogAndRestart()
 {
     {
         auto window = makeWindow(kTwoInterfaces);
+        auto *selector = childOrFail<QComboBox>(window.get(), "interface_selection_comboBox");
+        QCOMPARE(selector->count(), 3);
+        QCOMPARE(selector->itemData(0).toInt(), -2); // "All"
+        QCOMPARE(selector->itemText(2), QStringLiteral("wlan0"));
         PDFirmUpToolTestAccess access(*window);
         access.databaseHasLegacyModels() = true;
         access.appendRow([] { DISPLAY_LIST_ENTRY e = lanUpdatableRow(); e.legacyModel = 1; return e; }());
@@ -355,6 +322,10 @@ void tst_PDFirmUpTool::settingsDialogAndRestart()
     // The stored interface is gone: the selector starts at its first item.
     auto window = makeWindow({kTwoInterfaces.first()});
     QCOMPARE(childOrFail<QComboBox>(window.get(), "interface_selection_comboBox")->currentIndex(), 0);
+    // Without any interface the selector offers only "None".
+    window = makeWindow();
+    auto *none = childOrFail<QComboBox>(window.get(), "interface_selection_comboBox");
+    QVERIFY(none->count() == 1 && none->itemData(0).toInt() == -1);
 }
 
 QTEST_MAIN(tst_PDFirmUpTool)
