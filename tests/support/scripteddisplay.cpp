@@ -21,7 +21,6 @@ void ScriptedDisplay::receive(const QNetworkDatagram &datagram)
     const quint32 type = qFromLittleEndian<quint32>(data.constData() + 16);
     if (type == 5) {
         m_acknowledgements.append(datagram);
-        emit acknowledgementReceived();
         return;
     }
     m_requests.append(datagram);

@@ -31,18 +31,14 @@ public:
         m_socket.writeDatagram(datagram, to, port);
     }
 
-    // Handles a datagram as if it had arrived at the display's own socket
-    // (used for requests that reach it through a broadcast listener).
-    void receive(const QNetworkDatagram &datagram);
-
     QList<QNetworkDatagram> requests() const { return m_requests; }
     QList<QNetworkDatagram> acknowledgements() const { return m_acknowledgements; }
 
 signals:
     void requestReceived();
-    void acknowledgementReceived();
 
 private:
+    void receive(const QNetworkDatagram &datagram);
 
     QHostAddress m_address;
     Script m_script;

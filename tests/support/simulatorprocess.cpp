@@ -5,23 +5,13 @@
 
 bool SimulatorProcess::start(const QJsonArray &displays, int timeoutMs)
 {
-    return start(QJsonObject{{QStringLiteral("displays"), displays}}, timeoutMs);
-}
-
-bool SimulatorProcess::start(const QJsonObject &fleet, int timeoutMs)
-{
     QFile file(m_dir.filePath(QStringLiteral("fleet.json")));
     if (!m_dir.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(QJsonDocument(fleet).toJson()) < 0) {
+        || file.write(QJsonDocument(QJsonObject{{QStringLiteral("displays"), displays}}).toJson()) < 0) {
         return false;
     }
     file.close();
-    return startWithFile(file.fileName(), timeoutMs);
-}
-
-bool SimulatorProcess::startWithFile(const QString &fleetFile, int timeoutMs)
-{
-    return startProgram(QStringLiteral("vdfu-displaysim"), {QStringLiteral("--fleet"), fleetFile}, timeoutMs);
+    return startProgram(QStringLiteral("vdfu-displaysim"), {QStringLiteral("--fleet"), file.fileName()}, timeoutMs);
 }
 
 bool SimulatorProcess::startGenerated(int count, const QString &firstAddress, int timeoutMs)
@@ -30,11 +20,6 @@ bool SimulatorProcess::startGenerated(int count, const QString &firstAddress, in
                         {QStringLiteral("--generate"), QString::number(count),
                          QStringLiteral("--first-address"), firstAddress},
                         timeoutMs);
-}
-
-int SimulatorProcess::displayCount() const
-{
-    return readyEvent().value(QStringLiteral("displays")).toInt();
 }
 
 QList<QHostAddress> SimulatorProcess::generatedAddresses(int count, const QString &firstAddress)

@@ -29,9 +29,6 @@ public:
 
     // The displays as fleet-file entries (one object per display).
     bool start(const QJsonArray &displays, int timeoutMs = kDefaultStartTimeoutMs);
-    // A whole fleet document ({"displays": [...]}).
-    bool start(const QJsonObject &fleet, int timeoutMs = kDefaultStartTimeoutMs);
-    bool startWithFile(const QString &fleetFile, int timeoutMs = kDefaultStartTimeoutMs);
     // `count` generated displays from `firstAddress` up.
     bool startGenerated(int count, const QString &firstAddress = QStringLiteral("127.0.1.1"),
                         int timeoutMs = kDefaultStartTimeoutMs);
@@ -39,9 +36,6 @@ public:
     // The addresses startGenerated() gives its displays: consecutive from
     // firstAddress, without .0 and .255.
     static QList<QHostAddress> generatedAddresses(int count, const QString &firstAddress);
-
-    // Number of displays the ready line announced.
-    int displayCount() const;
 
 private:
     QTemporaryDir m_dir;

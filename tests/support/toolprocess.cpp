@@ -38,10 +38,7 @@ bool ToolProcess::startProgram(const QString &programName, const QStringList &ar
 {
     m_error.clear();
     const QString program = QStringLiteral(VDFU_TOOLS_BIN_DIR "/") + programName;
-    if (m_prefix.isEmpty())
-        m_process.start(program, arguments + m_extraArguments);
-    else
-        m_process.start(m_prefix.first(), m_prefix.mid(1) + QStringList{program} + arguments + m_extraArguments);
+    m_process.start(program, arguments);
     if (!m_process.waitForStarted(timeoutMs)) {
         m_error = m_process.errorString();
         return false;
@@ -50,7 +47,7 @@ bool ToolProcess::startProgram(const QString &programName, const QStringList &ar
         const QString name = e.value(QStringLiteral("event")).toString();
         return name == QLatin1String("ready") || name == QLatin1String("error");
     }, timeoutMs);
-    if (started && isReady())
+    if (started && !m_readyEvent.isEmpty())
         return true;
     if (m_error.isEmpty())
         m_error = QStringLiteral("%1 did not become ready within %2 ms").arg(programName).arg(timeoutMs);
@@ -117,12 +114,10 @@ void ToolProcess::readLines()
         if (event.isEmpty())
             continue;
         const QString name = event.value(QStringLiteral("event")).toString();
-        if (name == QLatin1String("ready")) {
+        if (name == QLatin1String("ready"))
             m_readyEvent = event;
-            emit ready();
-        } else if (name == QLatin1String("error")) {
+        else if (name == QLatin1String("error"))
             m_error = event.value(QStringLiteral("message")).toString();
-        }
         m_events.append(event);
         emit eventReceived(event);
     }

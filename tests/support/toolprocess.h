@@ -20,7 +20,6 @@ public:
 
     ~ToolProcess() override;
 
-    bool isReady() const { return !m_readyEvent.isEmpty(); }
     // The program's ready line, or an empty object before it arrived.
     QJsonObject readyEvent() const { return m_readyEvent; }
 
@@ -43,16 +42,7 @@ public:
     // Stops the program and waits for it to end (also done by the destructor).
     void stop();
 
-    // Runs the program through a prefix command, for example
-    // {"ip", "netns", "exec", "<namespace>"} to start it in a network
-    // namespace. The prefix must exec the program (so stopping reaches it).
-    void setCommandPrefix(const QStringList &prefix) { m_prefix = prefix; }
-    // Further command-line options for the next start (for example
-    // {"--search-port", "15320"} or {"--broadcast", "10.0.0.255"}).
-    void setExtraArguments(const QStringList &arguments) { m_extraArguments = arguments; }
-
 signals:
-    void ready();
     void eventReceived(const QJsonObject &event);
 
 protected:
@@ -66,8 +56,6 @@ private:
     void readLines();
 
     QProcess m_process;
-    QStringList m_prefix;
-    QStringList m_extraArguments;
     QByteArray m_partialLine;
     QList<QJsonObject> m_events;
     QJsonObject m_readyEvent;
