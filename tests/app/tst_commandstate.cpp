@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 // The enabled commands as names, so that a failure says which one is wrong.
@@ -56,58 +58,39 @@ void tst_CommandState::rules_data()
 {
     QTest::addColumn<BusyState>("state");
     QTest::addColumn<QString>("expected");
-
-    const QString allWithRow =
-        QStringLiteral("search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
-    BusyState s;
-    s.databaseLoaded = true;
-    QTest::newRow("empty list") << s << QStringLiteral("search tools");
-    s.hasTargetAddresses = true;
-    QTest::newRow("empty list, address list") << s << QStringLiteral("search targeted tools");
-    s = BusyState();
-    QTest::newRow("no database") << s << QStringLiteral("search");
-
-    s = readyWithRow();
-    QTest::newRow("ready") << s << allWithRow;
-    s.list.hasCurrent = false;
-    QTest::newRow("no current row") << s << QStringLiteral("search lanUpdate refreshAll tools deselect");
-    s = readyWithRow();
-    s.list.refreshing = true;
-    s.pendingTcpReplies = 1;
-    QTest::newRow("refreshing") << s << QStringLiteral("wait deselect");
-    s = readyWithRow();
-    s.list.selectedWithCommErrors = 1;
-    const QString allButLanUpdate = QStringLiteral("search refreshAll refreshSelected usbDrive tools deselect");
-    QTest::newRow("checked row not communicating") << s << allButLanUpdate;
-    s = readyWithRow();
-    s.list.selectedNeedPowerOn = true;
-    QTest::newRow("checked row in standby") << s << allButLanUpdate;
-    s = readyWithRow();
-    s.list.selected = 0;
-    QTest::newRow("nothing checked") << s << QStringLiteral("search refreshAll refreshSelected usbDrive tools");
-    s = readyWithRow();
-    s.list.currentCanUseUsbDrive = false;
-    QTest::newRow("current row without USB update")
-        << s << QStringLiteral("search lanUpdate refreshAll refreshSelected tools deselect");
-    s = readyWithRow();
-    s.list.currentHasUpdateSession = true;
-    QTest::newRow("current row updating")
-        << s << QStringLiteral("search lanUpdate refreshAll usbDrive tools deselect");
-    s = readyWithRow();
-    s.searching = true;
-    QTest::newRow("searching") << s << QStringLiteral("wait deselect");
-    s = readyWithRow();
-    s.activeDownloads = 1;
-    QTest::newRow("downloading") << s << QStringLiteral("wait refreshAll refreshSelected deselect");
-    s = readyWithRow();
-    s.downloadBatchPending = true;
-    QTest::newRow("download batch pending") << s << QString(QStringLiteral("wait ") + allWithRow);
-    s = readyWithRow();
-    s.runningUpdates = 1;
-    QTest::newRow("update running") << s << QStringLiteral("refreshAll refreshSelected deselect");
-    s = readyWithRow();
-    s.list.queued = 2;
-    QTest::newRow("updates queued") << s << QString(QStringLiteral("cancelQueued ") + allWithRow);
+    // Each row changes an idle window with the database and one checked,
+    // updatable current row (or, with `empty`, a window without rows).
+    const auto row = [](const char *name, const std::function<void(BusyState &)> &change, const char *expected,
+                        bool empty = false) {
+        BusyState s = readyWithRow();
+        if (empty)
+            s.list = DisplayListTally();
+        change(s);
+        QTest::newRow(name) << s << QString::fromLatin1(expected);
+    };
+    const auto none = [](BusyState &) {};
+    row("empty list", none, "search tools", true);
+    row("empty list, address list", [](BusyState &s) { s.hasTargetAddresses = true; }, "search targeted tools", true);
+    row("no database", [](BusyState &s) { s.databaseLoaded = false; }, "search", true);
+    row("ready", none, "search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
+    row("no current row", [](BusyState &s) { s.list.hasCurrent = false; }, "search lanUpdate refreshAll tools deselect");
+    row("refreshing", [](BusyState &s) { s.list.refreshing = true; s.pendingTcpReplies = 1; }, "wait deselect");
+    row("checked row not communicating", [](BusyState &s) { s.list.selectedWithCommErrors = 1; },
+        "search refreshAll refreshSelected usbDrive tools deselect");
+    row("checked row in standby", [](BusyState &s) { s.list.selectedNeedPowerOn = true; },
+        "search refreshAll refreshSelected usbDrive tools deselect");
+    row("nothing checked", [](BusyState &s) { s.list.selected = 0; }, "search refreshAll refreshSelected usbDrive tools");
+    row("current row without USB update", [](BusyState &s) { s.list.currentCanUseUsbDrive = false; },
+        "search lanUpdate refreshAll refreshSelected tools deselect");
+    row("current row updating", [](BusyState &s) { s.list.currentHasUpdateSession = true; },
+        "search lanUpdate refreshAll usbDrive tools deselect");
+    row("searching", [](BusyState &s) { s.searching = true; }, "wait deselect");
+    row("downloading", [](BusyState &s) { s.activeDownloads = 1; }, "wait refreshAll refreshSelected deselect");
+    row("download batch pending", [](BusyState &s) { s.downloadBatchPending = true; },
+        "wait search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
+    row("update running", [](BusyState &s) { s.runningUpdates = 1; }, "refreshAll refreshSelected deselect");
+    row("updates queued", [](BusyState &s) { s.list.queued = 2; },
+        "cancelQueued search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
 }
 
 void tst_CommandState::rules()

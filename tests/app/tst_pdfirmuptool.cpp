@@ -75,7 +75,6 @@ private slots:
     void addressListDialogAttachesDropDown();
     void closeGuardAsksOnlyWhileUpdating();
     void deselectAllKeepsRowsWithSessions();
-    void logAndColumnCommands();
     void readme();
     void settingsDialogAndRestart();
 
@@ -225,27 +224,6 @@ void tst_PDFirmUpTool::deselectAllKeepsRowsWithSessions()
     QVERIFY(!access.list().at(0).selectedForUpdate);
     QVERIFY(access.list().at(1).selectedForUpdate);
     access.clearRows(); // sessions are markers only
-}
-
-void tst_PDFirmUpTool::logAndColumnCommands()
-{
-    auto window = makeWindow();
-    window->show();
-    QAction *log = childOrFail<QAction>(window.get(), "actionLog");
-    QMenu *view = childOrFail<QMenu>(window.get(), "menu_View");
-    log->trigger();
-    emit view->aboutToShow();
-    QVERIFY(window->logWindow()->isVisible() && log->isChecked());
-    log->trigger();
-    emit view->aboutToShow();
-    QVERIFY(!window->logWindow()->isVisible() && !log->isChecked());
-    QVERIFY(window->logWindow()->text().contains(QLatin1String("Local cache folder:")));
-
-    auto *table = childOrFail<MyTableView>(window.get(), "display_list_tableView");
-    QVERIFY(!table->isColumnHidden(3) && table->isColumnHidden(5));
-    childOrFail<QAction>(window.get(), "actionShow_Asset_Tag_column")->trigger();
-    childOrFail<QAction>(window.get(), "actionShow_MAC_Address_column")->trigger();
-    QVERIFY(table->isColumnHidden(3) && !table->isColumnHidden(5));
 }
 
 void tst_PDFirmUpTool::readme()
