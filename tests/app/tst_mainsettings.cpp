@@ -30,7 +30,6 @@ void tst_MainSettings::storedValues_data()
     QTest::addColumn<bool>("legacy");
 
     QTest::newRow("nothing stored") << QString() << QVariant() << 5 << -1 << false;
-    QTest::newRow("limit 20") << QStringLiteral("Multi Update Limit") << QVariant(20) << 20 << -1 << false;
     QTest::newRow("limit as stored") << QStringLiteral("Multi Update Limit") << QVariant(3) << 3 << -1 << false;
     // No update could start under these: the default applies.
     QTest::newRow("limit 0") << QStringLiteral("Multi Update Limit") << QVariant(0) << 5 << -1 << false;
@@ -41,7 +40,6 @@ void tst_MainSettings::storedValues_data()
                                         << 5 << -1 << false;
     QTest::newRow("index 2") << QStringLiteral("LAN Device Index") << QVariant(2) << 5 << 2 << false;
     QTest::newRow("legacy magic") << QStringLiteral("LDS") << QVariant(5807) << 5 << -1 << true;
-    QTest::newRow("legacy other number") << QStringLiteral("LDS") << QVariant(5808) << 5 << -1 << false;
     QTest::newRow("legacy text") << QStringLiteral("LDS") << QVariant(QStringLiteral("yes")) << 5 << -1 << false;
 }
 
@@ -97,11 +95,6 @@ void tst_MainSettings::roundTrip()
     written.saveLanDeviceIndex = false;
     written.save(*store);
     QCOMPARE(store->value(QStringLiteral("Settings/LAN Device Index")).toInt(), 2);
-
-    auto startup = SettingsStores::openStartupStore();
-    QVERIFY(SettingsStores::highDpiScalingEnabled(*startup));
-    startup->setValue(QStringLiteral("enable_high_dpi_scaling"), 0);
-    QVERIFY(!SettingsStores::highDpiScalingEnabled(*startup));
 }
 
 void tst_MainSettings::windowSizeRule_data()
