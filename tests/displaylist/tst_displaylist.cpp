@@ -1,9 +1,9 @@
+#include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
 #include "displaylist/updatestatus.h"
 #include "resources/resourceinit.h"
 
 #include <QAbstractItemModelTester>
-#include <QFont>
 #include <QIcon>
 #include <QPixmap>
 #include <QtTest>
@@ -42,7 +42,8 @@ bool samePicture(const QVariant &actual, const QString &name)
 
 }
 
-class tst_DisplayListModel : public QObject
+// What the operator sees of the display list: the model's cells and the information panel of a row.
+class tst_DisplayList : public QObject
 {
     Q_OBJECT
 
@@ -64,62 +65,52 @@ private slots:
     {
         QAbstractItemModelTester tester(&m_model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         for (int i = 0; i < 3; ++i) {
-            m_list.append(entry());
+            m_list.append(entry([](Entry &e) { e.matchStatus = MatchStatus::UpToDate; e.powerState = 3; }));
             m_model.addRow(m_list.size());
         }
         QTRY_COMPARE(m_model.rowCount(), 3);
-        QCOMPARE(m_model.columnCount(), 10);
-        QSignalSpy changed(&m_model, &QAbstractItemModel::dataChanged);
-        m_list[1].matchStatus = MatchStatus::UpToDate;
-        m_model.rowChanged(1);
-        m_model.rowChanged(7); // a row that is not there: ignored
-        QTRY_VERIFY(!changed.isEmpty());
-        QCOMPARE(changed.last().at(0).toModelIndex().row(), 1);
-        m_model.rowChanged(-1); // every row
-        QTRY_COMPARE(changed.last().at(1).toModelIndex(), m_model.index(2, 9));
-        m_list.append(entry()); // not announced yet: not shown
-        QCOMPARE(m_model.rowCount(), 3);
-        QVERIFY(!m_model.index(0, 10).isValid() && !m_model.index(3, 0).data().isValid());
-        m_list.clear();
-        m_model.resetAll();
-        QCOMPARE(m_model.rowCount(), 0);
-        m_model.rowChanged(-1);
-        m_list.append(entry());
-        m_model.addRow(1);
-        QTRY_COMPARE(m_model.rowCount(), 1);
-    }
-
-    void checkBoxSelectsTheRow()
-    {
-        m_list = {entry([](Entry &e) { e.matchStatus = MatchStatus::UpToDate; })};
-        m_model.resetAll();
+        QVERIFY(!m_model.index(0, 10).isValid() && !m_model.headerData(10, Qt::Horizontal).isValid());
+        QCOMPARE(cell(6, Qt::DisplayRole).toString(), QStringLiteral("Suspend"));
+        QVERIFY(!cell(1, Qt::ToolTipRole).toString().isEmpty());
+        // The check box selects the row for update, which changes what the whole row shows.
         QSignalSpy needUpdate(&m_model, &displayListModel::need_update_ui);
         QSignalSpy changed(&m_model, &QAbstractItemModel::dataChanged);
         QCOMPARE(cell(8, Qt::DisplayRole).toString(), QStringLiteral("Up-to-date"));
         QVERIFY(m_model.setData(m_model.index(0, 0), int(Qt::Checked), Qt::CheckStateRole));
         QVERIFY(m_list.first().selectedForUpdate);
         QCOMPARE(cell(8, Qt::DisplayRole).toString(), QStringLiteral("Available"));
-        QTRY_COMPARE(changed.size(), 1);
-        QCOMPARE(changed.first().at(1).toModelIndex(), m_model.index(0, 9));
+        QCOMPARE(changed.last().at(1).toModelIndex(), m_model.index(0, 9));
         QVERIFY(m_model.setData(m_model.index(0, 0), int(Qt::PartiallyChecked), Qt::CheckStateRole));
         QVERIFY(!m_list.first().selectedForUpdate);
         QVERIFY(!m_model.setData(m_model.index(0, 1), QStringLiteral("X"), Qt::EditRole));
         QVERIFY(!m_model.setData(QModelIndex(), int(Qt::Checked), Qt::CheckStateRole));
         QCOMPARE(needUpdate.size(), 2);
+        // Changed rows are announced together, a row that is not there is ignored.
+        changed.clear();
+        m_model.rowChanged(1);
+        m_model.rowChanged(7);
+        QTRY_VERIFY(!changed.isEmpty());
+        QCOMPARE(changed.last().at(0).toModelIndex().row(), 1);
+        m_model.rowChanged(-1); // every row
+        QTRY_COMPARE(changed.last().at(1).toModelIndex(), m_model.index(2, 9));
+        m_list.append(entry()); // not announced yet: not shown
+        QCOMPARE(m_model.rowCount(), 3);
+        QVERIFY(!m_model.index(3, 0).data().isValid());
+        m_list.clear();
+        m_model.resetAll();
+        QCOMPARE(m_model.rowCount(), 0);
     }
 
     void cells_data()
     {
         QTest::addColumn<Entry>("display");
-        QTest::addColumn<bool>("legacyEnabled");
         QTest::addColumn<QString>("cells"); // action text|check box (- none)|enabled|availability|status|status icon
         using E = Entry;
-        const auto row = [](const char *name, const std::function<void(E &)> &tweak, const QString &cells, bool legacy = false) {
-            QTest::newRow(name) << entry(tweak) << legacy << cells;
+        const auto row = [](const char *name, const std::function<void(E &)> &tweak, const QString &cells) {
+            QTest::newRow(name) << entry(tweak) << cells;
         };
         const QString newer = QStringLiteral("|New version 2.0 available|"), noComm = QStringLiteral("Unable to communicate with display.");
         const QString status1 = UpdateStatus::statusText(1), status3 = UpdateStatus::statusText(3), status4 = UpdateStatus::statusText(4);
-        row("newer via LAN", {}, "Update|0|1" + newer + "|");
         row("selected, downloading, power save will change",
             [](E &e) { e.selectedForUpdate = true; e.downloadStatus = 2; e.downloadPercent = 40; e.seriesId = 2; e.powerSaveMode = 1; },
             "Update|2|1|40% Downloading|Power Save Mode will be changed to \"Off\"|info");
@@ -128,8 +119,6 @@ private slots:
             "Update|2|1|New version 2.0 downloaded|Success|checkmark");
         row("not comparable, queued", [](E &e) { e.matchStatus = 3; e.updateStatus = 1; },
             "Update|0|1|Unable to compare versions|" + status1 + "|monitor pause");
-        row("up to date, uploading", [](E &e) { e.matchStatus = 4; e.downloadStatus = 2; e.updateStatus = 2; e.uploading = true; },
-            "Overwrite|0|1|Up-to-date|Uploading|monitor download");
         row("overwrite downloading, installing",
             [](E &e) { e.matchStatus = 4; e.selectedForUpdate = true; e.downloadStatus = 2; e.downloadPercent = 40; e.updateStatus = 2; },
             "Overwrite|2|1|40% Downloading|Updating|monitor updating progress");
@@ -147,12 +136,8 @@ private slots:
         row("not via LAN, no control answer", [](E &e) { e.updateViaHTTP = 0; e.commStatus = 1; }, "|-|1" + newer + noComm + "|warning");
         row("newer build required", [](E &e) { e.requiresAppBuild = 240113; e.selectedForUpdate = true; e.downloadStatus = 1; },
             "|-|1|Download error|Need newer application build 240113.|info");
-        row("exactly this build, failed, not selected", [](E &e) { e.requiresAppBuild = 240112; e.downloadStatus = 1; }, "Update|0|1|Download error||");
         row("legacy, support off", [](E &e) { e.legacyModel = 1; },
             "Update|0|0" + newer + "Firmware updates on legacy models is disabled. See Application settings.|");
-        row("legacy, support on", [](E &e) { e.legacyModel = 1; }, "Update|0|1" + newer + "|", true);
-        row("update session, locked, not selected", [](E &e) { e.updateClient = reinterpret_cast<HttpClient *>(&g_marker); e.lockStatus = 1; },
-            "Update|0|0" + newer + "|");
         row("locked, selected", [](E &e) { e.lockStatus = 1; e.selectedForUpdate = true; }, "Update|2|1" + newer + "Error: Display is curently locked.|warning");
         row("update address unreachable", [](E &e) { e.commStatus = 2; e.selectedForUpdate = true; },
             "Update|2|1" + newer + "Error: Firmware update IP address is unreachable.|warning");
@@ -163,11 +148,9 @@ private slots:
     void cells()
     {
         QFETCH(Entry, display);
-        QFETCH(bool, legacyEnabled);
         QFETCH(QString, cells);
         m_list = {display};
         m_model.resetAll();
-        m_model.setLegacyEnabled(legacyEnabled);
         const QString icon = cells.section(QLatin1Char('|'), 5);
         const QVariant check = cell(0, Qt::CheckStateRole);
         const Qt::ItemFlags flags = m_model.flags(m_model.index(0, 0));
@@ -178,33 +161,9 @@ private slots:
         QVERIFY2(samePicture(cell(9, Qt::DecorationRole), icon), qPrintable(icon));
         QCOMPARE(cell(9, Qt::ToolTipRole).toString(), cell(9, Qt::DisplayRole).toString());
         QCOMPARE(flags.testFlag(Qt::ItemIsUserCheckable), check.isValid());
-        QCOMPARE(m_model.flags(m_model.index(0, 9)), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
         const bool downloading = check.toInt() == Qt::Checked && cells.contains(QLatin1String("Downloading"));
         QVERIFY(samePicture(cell(8, Qt::DecorationRole), downloading ? QStringLiteral("cloud download") : QString()));
         QCOMPARE(cell(8, Qt::BackgroundRole).value<QColor>(), icon == QLatin1String("comm-error") ? QColor(Qt::red) : QColor());
-        // Rows with newer firmware for the LAN stand out.
-        QCOMPARE(cell(1, Qt::FontRole).value<QFont>().bold(), display.matchStatus == MatchStatus::NewerViaLan);
-    }
-
-    void otherColumns()
-    {
-        const QStringList texts{"", "Power On", "Standby", "Suspend", "Standby", ""}, icons{"unknown", "on", "off", "off", "off", "unknown"};
-        const QStringList addresses{"192.168.0.20", "::ffff:10.1.2.3", "fe80::1", ""}, shown{"192.168.0.20", "10.1.2.3", "fe80::1", ""};
-        for (int state = 0; state < texts.size(); ++state) {
-            m_list = {entry([&](Entry &e) { e.powerState = state; e.ipAddress = QHostAddress(addresses.value(state)); })};
-            m_model.resetAll();
-            QCOMPARE(cell(6, Qt::DisplayRole).toString(), texts.at(state));
-            QVERIFY(samePicture(cell(6, Qt::DecorationRole), QStringLiteral("power-") + icons.at(state)));
-            QCOMPARE(cell(4, Qt::DisplayRole).toString(), shown.value(state));
-        }
-        QVERIFY(!cell(1, Qt::ToolTipRole).toString().isEmpty());
-        QSet<QString> titles;
-        for (int column = 0; column < 10; ++column)
-            titles << m_model.headerData(column, Qt::Horizontal).toString();
-        QCOMPARE(titles.size(), 10); // a title of its own for every column, and none beyond
-        QVERIFY(!titles.contains(QString()) && !m_model.headerData(10, Qt::Horizontal).isValid());
-        QCOMPARE(m_model.headerData(41, Qt::Vertical).toInt(), 42);
-        QVERIFY(!m_model.headerData(0, Qt::Horizontal, Qt::ToolTipRole).isValid());
     }
 
     void progressText_data()
@@ -214,28 +173,18 @@ private slots:
         QTest::addColumn<QString>("text");
         const auto running = [](int components, std::array<int, 6> progress, bool uploading, int uploadPercent, int duration = 600) {
             return entry([=](Entry &e) {
-                e.updateStatus = 2;
-                e.numPACComponents = components;
-                e.componentProgress = progress;
-                e.uploading = uploading;
-                e.uploadPercent = uploadPercent;
-                e.updateDurationSecs = duration;
+                e.updateStatus = 2; e.numPACComponents = components; e.componentProgress = progress;
+                e.uploading = uploading; e.uploadPercent = uploadPercent; e.updateDurationSecs = duration;
             });
         };
         const std::array<int, 6> done1{{100, 40, -1, -1, -1, -1}}, all{{100, 100, 100, 100, 100, 100}};
         const QString fw1 = QStringLiteral("70% Completed: FW1  Estimated time remaining: ");
-        QTest::newRow("installing") << running(2, done1, false, -1) << qint64(100000) << "Updating " + fw1 + "08:20";
         QTest::newRow("uploading, percent unknown") << running(2, done1, true, -1) << qint64(100000) << "Uploading " + fw1 + "08:20";
         QTest::newRow("uploading, percent known") << running(2, done1, true, 35) << qint64(100000) << "Uploading 35%  Estimated time remaining: 08:20";
-        QTest::newRow("overrun by 90 s") << running(2, done1, false, -1) << qint64(690000) << "Updating " + fw1 + "-1:30";
         QTest::newRow("overrun by 30 s stays negative") << running(2, done1, false, -1) << qint64(630000) << "Updating " + fw1 + "-00:30";
-        QTest::newRow("part of a second counts as none") << running(2, done1, false, -1) << qint64(999) << "Updating " + fw1 + "10:00";
-        QTest::newRow("unknown progress counts as zero") << running(2, {{-1, 60, -1, -1, -1, -1}}, false, -1) << qint64(0)
-                                                         << "Updating 30%  Estimated time remaining: 10:00";
         QTest::newRow("only four components named") << running(9, all, false, -1) << qint64(0)
                                                     << "Updating 100% Completed: FW1 FW2 FW3 FW4  Estimated time remaining: 10:00";
         QTest::newRow("beyond the count ignored, no estimate") << running(1, {{50, 100, 100, -1, -1, -1}}, false, -1, 0) << qint64(5000) << "Updating 50% ";
-        QTest::newRow("no components") << running(0, done1, true, 10) << qint64(0) << "Uploading";
     }
     void progressText()
     {
@@ -243,7 +192,77 @@ private slots:
         QFETCH(qint64, elapsedMs);
         QTEST(displayListModel::progressText(display, elapsedMs), "text");
     }
+
+    // The general hints (no row) are left to the main window's tests.
+    void displayPanel_data()
+    {
+        QTest::addColumn<Entry>("entry");
+        QTest::addColumn<bool>("found"); // a release record with LED codes and a manual
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("notShown");
+        const auto row = [](const char *name, const std::function<void(Entry &)> &tweak, bool found, const QStringList &shown,
+                            const QStringList &notShown = {}) {
+            Entry e;
+            e.ipAddress = QHostAddress(QStringLiteral("192.0.2.7"));
+            e.modelName = QStringLiteral("VX552");
+            tweak(e);
+            QTest::newRow(name) << e << found << shown << notShown;
+        };
+        const QString powerOff = QStringLiteral("not available while Power is Off"), noComm = QStringLiteral("Unable to communicate with display");
+        const QString unreachable = QStringLiteral("is unreachable");
+        const QString cycle = QStringLiteral("Requires manual AC power cycle after LAN update</td><td colspan=\"1\">");
+        row("off, unreadable: power hints replace the comm error, 89 s",
+            [](Entry &e) { e.commStatus = 1; e.needPowerOnToReadInfo = 3; e.powerState = 2; e.updateDurationSecs = 89; }, true,
+            {powerOff, "S-Format", ">1 minutes<", cycle + "N/A<"}, {noComm});
+        row("model reports when off, no notes, 90 s",
+            [](Entry &e) {
+                e.commStatus = 1; e.powerState = 2; e.matchStatus = MatchStatus::NewerViaLan; e.updateDurationSecs = 90; e.powerCycleKind = 1;
+            },
+            true, {noComm, "version:</h3>None (current)<", ">2 minutes<", cycle + "No<"}, {powerOff});
+        row("locked hides unreachable, display texts escaped",
+            [](Entry &e) { e.selectedForUpdate = true; e.lockStatus = 1; e.commStatus = 2; e.modelName = "<img src=x onerror=1>"; e.serialNumber = "A&B"; },
+            false, {"<a href=\"http://192.0.2.7/\">192.0.2.7</a>", "default is '&lt;img src=x onerror=1&gt;'", "A&amp;B"}, {unreachable, "<img src=x"});
+        row("selected: unreachable, off, power save, cycle, newer build, retrying, notes",
+            [](Entry &e) {
+                e.selectedForUpdate = true; e.commStatus = 2; e.needPowerOnToUpdateViaHTTP = e.seriesId = e.powerSaveMode = 1;
+                e.powerState = e.powerCycleKind = 2; e.requiresAppBuild = 999999; e.lastUpdateStatus = -5;
+                e.matchStatus = MatchStatus::NewerViaLan; e.latestVersion = "2.0"; e.currentFirmware = "1.0"; e.changeNotes = QStringList{"a|b", "c"};
+            },
+            false, {unreachable, "Error: Power State is Off", "is &quot;Auto Standby&quot;", "Manual AC power cycle required after update",
+                    "Application build 999999 is required", "An error occurred during the firmware update",
+                    "New firmware version 2.0 is available", "latest version:</h3>1. a<br>2. b<br>3. c<table"});
+        row("long form, LED table and documents, -90 s",
+            [](Entry &e) {
+                e.numPACComponents = 2; e.updateViaHTTP = e.useIP2 = 1; e.ipAddress2 = QHostAddress("192.0.2.9"); e.fwVersions[0] = "1.1";
+                e.updateDurationSecs = -90; e.powerCycleKind = 2;
+            },
+            true, {"<a href=\"http://192.0.2.9/\">192.0.2.9</a>", "<td>Firmware 1</td><td>1.1</td><td>-</td>", "Blue blinking",
+                   "<td>Normal operation</td><td colspan=\"1\">Other</td>", "<tr><td><a href=\"http://example.com/m.pdf\">Manual</a></td></tr></table>",
+                   ">-2 minutes<", cycle + "Yes<"});
+        row("updated, cycle to complete, up to date",
+            [](Entry &e) { e.lastUpdateStatus = 3; e.powerCycleKind = 2; e.matchStatus = MatchStatus::UpToDate; e.currentFirmware = "2.0"; }, false,
+            {"Success", "Manual AC power cycle required to complete", "version 2.0 is the latest available"});
+    }
+    void displayPanel()
+    {
+        QFETCH(Entry, entry);
+        QFETCH(bool, found);
+        PanelReleaseFacts release;
+        release.found = found;
+        release.ledCodes[1] = 4;
+        release.ledTexts[1] = QStringLiteral("Blue blinking");
+        release.documentation.append({QStringLiteral("Manual"), QStringLiteral("http://example.com/m.pdf")});
+        PanelContext context;
+        context.startupFinished = context.databaseLoaded = true;
+        const QString html = buildDisplayInfoHtml(&entry, release, context);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, notShown);
+        for (const QString &text : shown)
+            QVERIFY2(html.contains(text), qPrintable(text + QStringLiteral(" missing in ") + html));
+        for (const QString &text : notShown)
+            QVERIFY2(!html.contains(text), qPrintable(text));
+    }
 };
 
-QTEST_MAIN(tst_DisplayListModel)
-#include "tst_displaylistmodel.moc"
+QTEST_MAIN(tst_DisplayList)
+#include "tst_displaylist.moc"
