@@ -42,7 +42,7 @@ bool samePicture(const QVariant &actual, const QString &name)
 
 }
 
-// What the operator sees of the display list: the model's cells and the information panel of a row.
+// What the operator sees of a display row: the model's cells and the information panel (its general hints are the window's).
 class tst_DisplayList : public QObject
 {
     Q_OBJECT
@@ -193,7 +193,6 @@ private slots:
         QTEST(displayListModel::progressText(display, elapsedMs), "text");
     }
 
-    // The general hints (no row) are left to the main window's tests.
     void displayPanel_data()
     {
         QTest::addColumn<Entry>("entry");
