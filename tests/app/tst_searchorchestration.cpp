@@ -25,8 +25,11 @@ namespace {
 
 // The demo fleet's addresses moved into a block of this test's own.
 const char kDemoBlock[] = "127.0.0.";
-const char kBlock[] = "127.0.88.";
-const char kSecondBlock[] = "127.0.89.";
+// Two blocks chosen by process id, so that two suites can run at once.
+QString block(int offset)
+{
+    return QStringLiteral("127.88.%1.").arg((QCoreApplication::applicationPid() % 125) * 2 + offset);
+}
 constexpr int kSearchTimeoutMs = 30000;
 // Waits and time-outs at a quarter: the first search comes 750 ms after the
 // database, a reply may take 500 ms.
@@ -34,7 +37,7 @@ constexpr double kTimeScale = 0.25;
 
 QString address(int host)
 {
-    return QLatin1String(kBlock) + QString::number(host);
+    return block(0) + QString::number(host);
 }
 
 QJsonArray demoFleet()
@@ -47,11 +50,11 @@ QJsonArray demoFleet()
     for (const QJsonValue &value : displays) {
         QJsonObject display = value.toObject();
         const QString own = display.value(QLatin1String("address")).toString();
-        display[QLatin1String("address")] = QString(own).replace(QLatin1String(kDemoBlock), QLatin1String(kBlock));
+        display[QLatin1String("address")] = QString(own).replace(QLatin1String(kDemoBlock), block(0));
         if (display.contains(QLatin1String("address2"))) {
             const QString second = display.value(QLatin1String("address2")).toString();
             display[QLatin1String("address2")] =
-                QString(second).replace(QLatin1String(kDemoBlock), QLatin1String(kSecondBlock));
+                QString(second).replace(QLatin1String(kDemoBlock), block(1));
         }
         // One display answers slowly, though within the client's time-out;
         // another is slow to switch its power.
@@ -215,7 +218,7 @@ void tst_SearchOrchestration::automaticSearchFillsAndMatchesTheList()
     QCOMPARE(statusOf(22), QStringLiteral("Unable to communicate with display."));
 
     QVERIFY(m_window->logWindow()->text().contains(
-        QLatin1String("UDP found model: \"K5-432\" IP address: \"127.0.88.2\"")));
+        QStringLiteral("UDP found model: \"K5-432\" IP address: \"%1\"").arg(address(2))));
 }
 
 void tst_SearchOrchestration::refreshOneRowAndAll()
