@@ -61,8 +61,7 @@ QString stateBlocks(const DISPLAY_LIST_ENTRY &e)
     if (e.updateStatus == UpdateStatus::Idle) {
         if (e.lastUpdateStatus == UpdateStatus::Complete) {
             html += DisplayInfoPanel::tr("<h3><img src=\":/resources/checkmark.svg\" width=\"16\" height=\"16\">Success</h3><p>The firmware has been successfully updated.</p>");
-        } else if ((e.lastUpdateStatus >= -5 && e.lastUpdateStatus <= -1)
-                   || e.lastUpdateStatus == UpdateStatus::UpdateFailed) {
+        } else if (UpdateStatus::isFailure(e.lastUpdateStatus)) {
             html += DisplayInfoPanel::tr("<h3><img src=\":/resources/monitor error.svg\" width=\"16\" height=\"16\"> An error occurred during the firmware update</h3><p>%1 Check the network connection and display status, then attempt the firmware update again.</p>")
                         .arg(UpdateStatus::statusText(e.lastUpdateStatus));
         }

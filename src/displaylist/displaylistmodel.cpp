@@ -53,7 +53,6 @@ bool downloadFailed(const DISPLAY_LIST_ENTRY &e)
         && isSelected(e) && e.buildOk() && e.downloadStatus == DownloadState::Error;
 }
 
-bool isErrorStatus(int code) { return (code >= -5 && code <= -1) || code == 4; }
 
 } // namespace
 
@@ -291,7 +290,7 @@ QString displayListModel::statusIconPath(const DISPLAY_LIST_ENTRY &e, QSize *siz
     case UpdateStatus::Complete:
         return checkmark;
     case UpdateStatus::Idle:
-        if (isErrorStatus(e.lastUpdateStatus))
+        if (UpdateStatus::isFailure(e.lastUpdateStatus))
             return monitorError;
         if (e.lastUpdateStatus == UpdateStatus::Complete) {
             if (e.powerCycleKind == 2) {
@@ -302,7 +301,7 @@ QString displayListModel::statusIconPath(const DISPLAY_LIST_ENTRY &e, QSize *siz
         }
         break;
     default:
-        if (isErrorStatus(e.updateStatus))
+        if (UpdateStatus::isFailure(e.updateStatus))
             return monitorError;
         break;
     }

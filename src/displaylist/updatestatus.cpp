@@ -4,6 +4,11 @@
 
 namespace UpdateStatus {
 
+bool isFailure(int code)
+{
+    return (code >= UploadRetrying && code <= HttpCommError) || code == UpdateFailed;
+}
+
 QString statusText(int code)
 {
     switch (code) {

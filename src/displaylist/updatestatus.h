@@ -18,6 +18,8 @@ enum Code {
     UpdateFailed = 4,
 };
 
+// The session ended in a failure (-5 to -1, or 4).
+bool isFailure(int code);
 // The operator-facing text of a status code; unknown codes give an empty text.
 QString statusText(int code);
 }
