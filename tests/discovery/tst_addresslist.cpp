@@ -1,7 +1,15 @@
 #include "discovery/addresslist.h"
+#include "discovery/advancedipsearchdialog.h"
 
+#include "resources/resourceinit.h"
+#include "widgettesthelpers.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
+// The targeted address list: the parser, and the dialog that parses the text on every change.
 namespace {
 
 // n lines: distinct addresses from 10.0.0.0, or wildcards 10.0.i.*.
@@ -24,8 +32,10 @@ class tst_AddressList : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { initVdfuResources(); }
     void parse_data();
     void parse();
+    void dialog();
 };
 
 void tst_AddressList::parse_data()
@@ -84,5 +94,32 @@ void tst_AddressList::parse()
     QCOMPARE(AddressList::addressesFromText(text), list);
 }
 
-QTEST_GUILESS_MAIN(tst_AddressList)
+// Errors show with their line and keep OK disabled; the expanded list shows what was collected.
+void tst_AddressList::dialog()
+{
+    AdvancedIPSearchDialog dialog(QStringLiteral("10.0.0.9\n10.0.0.1"));
+    auto *ok = childOrFail<QPushButton>(&dialog, "scan_pushButton");
+    auto *clear = childOrFail<QPushButton>(&dialog, "clear_list_pushButton");
+    auto *status = childOrFail<QLabel>(&dialog, "status_label");
+    auto *expanded = childOrFail<QLabel>(&dialog, "expanded_ip_list_label");
+    QCOMPARE(expanded->text(), QStringLiteral("10.0.0.1\n10.0.0.9\n"));
+    QCOMPARE(dialog.addressList().size(), 2);
+    QVERIFY(status->text().isEmpty() && ok->isEnabled() && clear->isEnabled());
+
+    childOrFail<QPlainTextEdit>(&dialog, "ip_list_plainTextEdit")->setPlainText(QStringLiteral("10.0.0.2\n10.0.0.x"));
+    QCOMPARE(status->text(), kFormat.arg(2));
+    QVERIFY(!childOrFail<QLabel>(&dialog, "status_icon_label")->pixmap(Qt::ReturnByValue).isNull());
+    QCOMPARE(expanded->text(), QStringLiteral("10.0.0.2\n")); // what came before the error
+    QVERIFY(!ok->isEnabled());
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QVERIFY(dialog.text().isEmpty() && status->text().isEmpty() && !clear->isEnabled() && ok->isEnabled());
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    AdvancedIPSearchDialog cancelled;
+    QTest::mouseClick(childOrFail<QPushButton>(&cancelled, "cancel_pushButton"), Qt::LeftButton);
+    QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(tst_AddressList)
 #include "tst_addresslist.moc"
