@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(DISPLAY_LIST_ENTRY)
+
 class tst_ControlRequests : public QObject
 {
     Q_OBJECT
@@ -17,35 +19,31 @@ private slots:
 void tst_ControlRequests::flags_data()
 {
     QTest::addColumn<bool>("refresh");
-    QTest::addColumn<int>("udpSeries");
-    QTest::addColumn<int>("seriesId");
-    QTest::addColumn<QString>("firmware");
-    QTest::addColumn<QString>("fw1");
-    QTest::addColumn<int>("useIP2");
+    QTest::addColumn<DISPLAY_LIST_ENTRY>("row");
     QTest::addColumn<int>("flags");
-    QTest::newRow("search, group 2, nothing known") << false << 3 << 0 << "-.-" << "" << 0 << 0x331F;
-    QTest::newRow("search, series 11, all known") << false << 11 << 0 << "R1.2" << "1.0" << 0 << 0x3107;
-    QTest::newRow("search, group 1, nothing known") << false << 2 << 0 << "" << "" << 0 << 0x3167;
-    QTest::newRow("search, code 69 has a second address") << false << 69 << 0 << "1.0" << "x" << 0 << 0x3307;
-    QTest::newRow("refresh, group 2, second address used") << true << 4 << 4 << "" << "" << 1 << 0x131E;
-    QTest::newRow("refresh, group 1 reads power save") << true << 1 << 2 << "" << "" << 0 << 0x3166;
+    const auto row = [](const char *name, bool refresh, int udpSeries, int seriesId, const char *firmware,
+                        const char *fw1, int useIP2, int flags) {
+        DISPLAY_LIST_ENTRY entry;
+        entry.udpSeries = udpSeries;
+        entry.seriesId = seriesId;
+        entry.currentFirmware = QLatin1String(firmware);
+        entry.fwVersions[0] = QLatin1String(fw1);
+        entry.useIP2 = useIP2;
+        QTest::newRow(name) << refresh << entry << flags;
+    };
+    row("search, group 2, nothing known", false, 3, 0, "-.-", "", 0, 0x331F);
+    row("search, series 11, all known", false, 11, 0, "R1.2", "1.0", 0, 0x3107);
+    row("search, group 1, nothing known", false, 2, 0, "", "", 0, 0x3167);
+    row("search, code 69 has a second address", false, 69, 0, "1.0", "x", 0, 0x3307);
+    row("refresh, group 2, second address used", true, 4, 4, "", "", 1, 0x131E);
+    row("refresh, group 1 reads power save", true, 1, 2, "", "", 0, 0x3166);
 }
 
 void tst_ControlRequests::flags()
 {
     QFETCH(bool, refresh);
-    QFETCH(int, udpSeries);
-    QFETCH(int, seriesId);
-    QFETCH(QString, firmware);
-    QFETCH(QString, fw1);
-    QFETCH(int, useIP2);
+    QFETCH(DISPLAY_LIST_ENTRY, row);
     QFETCH(int, flags);
-    DISPLAY_LIST_ENTRY row;
-    row.udpSeries = udpSeries;
-    row.seriesId = seriesId;
-    row.currentFirmware = firmware;
-    row.fwVersions[0] = fw1;
-    row.useIP2 = useIP2;
     const int actual = refresh ? ControlRequests::refreshRequestFlags(row) : ControlRequests::searchRequestFlags(row);
     QCOMPARE(QString::number(actual, 16), QString::number(flags, 16));
 }
@@ -66,15 +64,10 @@ void tst_ControlRequests::merging()
     reply.lockStatus = 1;
     reply.tcpStatus = TcpStatus::BadReply;
     ControlRequests::mergeControlResult(row, reply);
-    QCOMPARE(row.modelName, QStringLiteral("K5-432"));
-    QCOMPARE(row.serialNumber, QStringLiteral("41A00001"));
-    QCOMPARE(row.fwVersions[0], QStringLiteral("1.1"));
-    QCOMPARE(row.fwVersions[1], QStringLiteral("2.0"));
-    QCOMPARE(row.assetTag, QStringLiteral(" Rack 4 "));
-    QCOMPARE(row.powerState, 2); // also from a failed exchange
-    QCOMPARE(row.lockStatus, 1);
-    QCOMPARE(row.commStatus, 1);
-    QCOMPARE(row.powerSaveMode, -2); // not asked for
+    QCOMPARE(QStringList({row.modelName, row.serialNumber, row.fwVersions[0], row.fwVersions[1], row.assetTag}),
+             QStringList({"K5-432", "41A00001", "1.1", "2.0", " Rack 4 "}));
+    // The power state comes also from a failed exchange; power save was not asked for.
+    QCOMPARE(QList<int>({row.powerState, row.lockStatus, row.commStatus, row.powerSaveMode}), QList<int>({2, 1, 1, -2}));
 
     reply = PD_TCP_REPLY();
     reply.requestFlags = TCP_REQ_POWER_SAVE_AUTO_STANDBY;
@@ -82,9 +75,7 @@ void tst_ControlRequests::merging()
     reply.powerState = 4;
     row.commStatus = 0;
     ControlRequests::mergePowerResult(row, reply);
-    QCOMPARE(row.powerSaveMode, 1);
-    QCOMPARE(row.powerState, 2);
-    QCOMPARE(row.commStatus, 0);
+    QCOMPARE(QList<int>({row.powerSaveMode, row.powerState, row.commStatus}), QList<int>({1, 2, 0}));
 }
 
 QTEST_GUILESS_MAIN(tst_ControlRequests)
