@@ -5,7 +5,6 @@
 #include "widgettesthelpers.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -84,38 +83,31 @@ void tst_AddressList::parse()
     const int result = parseAddressList(text, list, line);
     QCOMPARE(AddressList::errorText(result, line), error);
     QCOMPARE(result == AddressList::Ok, error.isEmpty());
-    QStringList shown{QString::number(list.size())};
-    if (!list.isEmpty())
-        shown << list.first().toString() << list.last().toString();
-    QCOMPARE(shown.join(' '), collected);
+    const QString shown = QStringLiteral("%1 %2 %3").arg(list.size())
+                              .arg(list.value(0).toString(), list.value(list.size() - 1).toString());
+    QCOMPARE(shown.trimmed(), collected);
     for (int i = 1; i < list.size(); ++i)
         QVERIFY(list.at(i - 1).toIPv4Address() < list.at(i).toIPv4Address());
     // The start-up list is what was collected, also when the text stopped parsing.
     QCOMPARE(AddressList::addressesFromText(text), list);
+    // The dialog shows the error, allows OK only without one, and keeps what was collected.
+    AdvancedIPSearchDialog dialog(text);
+    QCOMPARE(childOrFail<QLabel>(&dialog, "status_label")->text(), error);
+    QCOMPARE(childOrFail<QPushButton>(&dialog, "scan_pushButton")->isEnabled(), error.isEmpty());
+    QCOMPARE(dialog.addressList(), list);
 }
 
-// Errors show with their line and keep OK disabled; the expanded list shows what was collected.
+// The list expanded up to an error, clearing the text, OK and Cancel.
 void tst_AddressList::dialog()
 {
-    AdvancedIPSearchDialog dialog(QStringLiteral("10.0.0.9\n10.0.0.1"));
+    AdvancedIPSearchDialog dialog(QStringLiteral("10.0.0.2\n10.0.0.x"));
     auto *ok = childOrFail<QPushButton>(&dialog, "scan_pushButton");
     auto *clear = childOrFail<QPushButton>(&dialog, "clear_list_pushButton");
-    auto *status = childOrFail<QLabel>(&dialog, "status_label");
-    auto *expanded = childOrFail<QLabel>(&dialog, "expanded_ip_list_label");
-    QCOMPARE(expanded->text(), QStringLiteral("10.0.0.1\n10.0.0.9\n"));
-    QCOMPARE(dialog.addressList().size(), 2);
-    QVERIFY(status->text().isEmpty() && ok->isEnabled() && clear->isEnabled());
-
-    childOrFail<QPlainTextEdit>(&dialog, "ip_list_plainTextEdit")->setPlainText(QStringLiteral("10.0.0.2\n10.0.0.x"));
-    QCOMPARE(status->text(), kFormat.arg(2));
-    QVERIFY(!childOrFail<QLabel>(&dialog, "status_icon_label")->pixmap(Qt::ReturnByValue).isNull());
-    QCOMPARE(expanded->text(), QStringLiteral("10.0.0.2\n")); // what came before the error
-    QVERIFY(!ok->isEnabled());
+    QCOMPARE(childOrFail<QLabel>(&dialog, "expanded_ip_list_label")->text(), QStringLiteral("10.0.0.2\n"));
     QTest::mouseClick(clear, Qt::LeftButton);
-    QVERIFY(dialog.text().isEmpty() && status->text().isEmpty() && !clear->isEnabled() && ok->isEnabled());
+    QVERIFY(dialog.text().isEmpty() && !clear->isEnabled() && ok->isEnabled());
     QTest::mouseClick(ok, Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-
     AdvancedIPSearchDialog cancelled;
     QTest::mouseClick(childOrFail<QPushButton>(&cancelled, "cancel_pushButton"), Qt::LeftButton);
     QCOMPARE(cancelled.result(), int(QDialog::Rejected));
