@@ -1,4 +1,5 @@
 #include "discovery/controlexchange.h"
+#include "discovery/controlrequests.h"
 
 #include "controltesthelpers.h"
 
@@ -8,6 +9,8 @@ using ControlTest::hexText;
 using ControlTest::replyFrame;
 using Outcome = ControlExchange::Outcome;
 using Step = ControlExchange::Step;
+
+Q_DECLARE_METATYPE(DISPLAY_LIST_ENTRY)
 
 // The course of control exchanges without sockets, byte for byte: the request packets, what each reply means
 // (malformed frames included), and how silent, refusing and babbling displays are worked around.
@@ -55,11 +58,10 @@ QByteArrayList run(ControlExchange &exchange, int flags, const QByteArrayList &e
 QVariant field(const ControlExchange &e, const QString &name)
 {
     const PD_TCP_REPLY &r = e.reply();
-    return QVariantMap{{"modelName", r.modelName},          {"serialNumber", r.serialNumber}, {"fw1", r.fwVersions[0]},
-                       {"currentFirmware", r.currentFirmware}, {"assetTag", r.assetTag},
-                       {"powerState", r.powerState},        {"powerSaveMode", r.powerSaveMode},
-                       {"setParamValue", r.setParamValue},  {"getParamValue", r.getParamValue},
-                       {"remaining", e.remainingFlags()},
+    return QVariantMap{{"modelName", r.modelName}, {"serialNumber", r.serialNumber}, {"fw1", r.fwVersions[0]},
+                       {"currentFirmware", r.currentFirmware}, {"assetTag", r.assetTag}, {"powerState", r.powerState},
+                       {"powerSaveMode", r.powerSaveMode}, {"setParamValue", r.setParamValue},
+                       {"getParamValue", r.getParamValue}, {"remaining", e.remainingFlags()},
                        {"probes", QStringLiteral("lock %1 ip2 %2").arg(r.lockStatus).arg(r.ip2CheckResult)}}
         .value(name);
 }
@@ -74,6 +76,9 @@ private slots:
     void everyFlagInOrder();
     void course_data();
     void course();
+    void flags_data();
+    void flags();
+    void merging();
 };
 
 void tst_ControlExchange::everyFlagInOrder()
@@ -205,8 +210,7 @@ void tst_ControlExchange::course_data()
     row("refused asset and power save reads skipped", Asset | SaveRead, {be, be}, {"C00B0020", "CA0B00", "end", "powerSaveMode=-2"});
     // Replies that complete nothing: the request is given up after four sends.
     for (const auto &[name, flag, useless, request] : {std::tuple{"model name to every serial read", Serial, model, "C216"},
-                                                       {"firmware text to every version read", Versions, cmd("CB020000R1"), "CA0201"},
-                                                       {"model name to every asset read", Asset, model, "C00B0020"}})
+                                                       {"firmware text to every version read", Versions, cmd("CB020000R1"), "CA0201"}})
         row(name, flag, {useless, useless, useless, useless}, {request, request, request, request, "end", "assetTag="});
     // The web probes, IP address 2 first (0.0.0.0: none). A failed request or an empty page fails a probe; the login
     // path is case-sensitive.
@@ -234,6 +238,68 @@ void tst_ControlExchange::course()
         QCOMPARE(e.reply().tcpStatus, 0);
     const QByteArray name = course.last().left(course.last().indexOf('='));
     QCOMPARE(taken << name + '=' + field(e, name).toString().toUtf8(), course);
+}
+
+// What the main window asks a display for, by series, and how the answer lands in the display's row.
+void tst_ControlExchange::flags_data()
+{
+    QTest::addColumn<bool>("refresh");
+    QTest::addColumn<DISPLAY_LIST_ENTRY>("row");
+    QTest::addColumn<int>("flags");
+    const auto row = [](const char *name, bool refresh, int udpSeries, int seriesId, const char *firmware,
+                        const char *fw1, int useIP2, int flags) {
+        DISPLAY_LIST_ENTRY entry;
+        entry.udpSeries = udpSeries;
+        entry.seriesId = seriesId;
+        entry.currentFirmware = QLatin1String(firmware);
+        entry.fwVersions[0] = QLatin1String(fw1);
+        entry.useIP2 = useIP2;
+        QTest::newRow(name) << refresh << entry << flags;
+    };
+    row("search, group 2, nothing known", false, 3, 0, "-.-", "", 0, 0x331F);
+    row("search, series 11, all known", false, 11, 0, "R1.2", "1.0", 0, 0x3107);
+    row("search, group 1, nothing known", false, 2, 0, "", "", 0, 0x3167);
+    row("search, code 69 has a second address", false, 69, 0, "1.0", "x", 0, 0x3307);
+    row("refresh, group 2, second address used", true, 4, 4, "", "", 1, 0x131E);
+    row("refresh, group 1 reads power save", true, 1, 2, "", "", 0, 0x3166);
+}
+
+void tst_ControlExchange::flags()
+{
+    QFETCH(bool, refresh);
+    QFETCH(DISPLAY_LIST_ENTRY, row);
+    QFETCH(int, flags);
+    const int actual = refresh ? ControlRequests::refreshRequestFlags(row) : ControlRequests::searchRequestFlags(row);
+    QCOMPARE(QString::number(actual, 16), QString::number(flags, 16));
+}
+
+void tst_ControlExchange::merging()
+{
+    DISPLAY_LIST_ENTRY row;
+    row.modelName = QStringLiteral("K5-432");
+    row.fwVersions = {QStringLiteral("1.0"), QStringLiteral("2.0"), QString(), QString()};
+    PD_TCP_REPLY reply;
+    reply.requestFlags = TCP_REQ_MODEL_NAME | TCP_REQ_SERIAL_NUMBER | TCP_REQ_VERSIONS | TCP_REQ_POWER_STATUS
+        | TCP_REQ_ASSET_DATA | TCP_REQ_LOCK_STATUS;
+    reply.modelName = QStringLiteral("   "); // an empty answer keeps what the search said
+    reply.serialNumber = QStringLiteral(" 41A00001 ");
+    reply.fwVersions = {QStringLiteral(" 1.1"), QString(), QString(), QString()};
+    reply.assetTag = QStringLiteral(" Rack 4 ");
+    reply.powerState = 2;
+    reply.lockStatus = 1;
+    reply.tcpStatus = TcpStatus::BadReply;
+    ControlRequests::mergeControlResult(row, reply);
+    QCOMPARE(QStringList({row.modelName, row.serialNumber, row.fwVersions[0], row.fwVersions[1], row.assetTag}),
+             QStringList({"K5-432", "41A00001", "1.1", "2.0", " Rack 4 "}));
+    // The power state comes also from a failed exchange; power save was not asked for.
+    QCOMPARE(QList<int>({row.powerState, row.lockStatus, row.commStatus, row.powerSaveMode}), QList<int>({2, 1, 1, -2}));
+
+    reply = PD_TCP_REPLY();
+    reply.requestFlags = TCP_REQ_POWER_SAVE_AUTO_STANDBY;
+    reply.powerSaveMode = 1;
+    reply.powerState = 4;
+    ControlRequests::mergePowerResult(row, reply); // a success leaves the failure shown
+    QCOMPARE(QList<int>({row.powerSaveMode, row.powerState, row.commStatus}), QList<int>({1, 2, 1}));
 }
 
 QTEST_GUILESS_MAIN(tst_ControlExchange)

@@ -1,8 +1,11 @@
 #include "app/timing.h"
+#include "discovery/displayprobes.h"
 #include "discovery/openfilelimit.h"
 #include "discovery/tcpclient.h"
+#include "discovery/webprobe.h"
 
 #include "simulatorprocess.h"
+#include "tinyhttpserver.h"
 
 #include <QtTest>
 
@@ -10,10 +13,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-// What the control client itself does over loopback, with the time-outs scaled down: reassembling a reply, sending
-// an unanswered read again, giving up on a connection. What each reply means is tested without sockets in
-// tst_controlexchange, whole exchanges with web probes in tst_searchorchestration. Addresses are 127.78.<block>.x,
-// the block chosen by process id so that two builds running the suite at once do not collide.
+// What the control client itself does over loopback, and its web probes against a loopback web server, with the
+// time-outs scaled down; replies and probe pages are judged in tst_controlexchange, whole exchanges with web probes
+// in tst_searchorchestration. Displays are 127.78.<block>.x, the block chosen by process id so that two builds
+// running the suite at once do not collide.
 namespace {
 
 QString addr(int host)
@@ -32,6 +35,10 @@ private slots:
     void initTestCase();
     void exchanges_data();
     void exchanges();
+    void probes_data();
+    void probes();
+    void replies_data();
+    void replies();
     void openFileLimitRaisedToHardLimit();
 
 private:
@@ -41,7 +48,7 @@ private:
 
 void tst_TcpClient::initTestCase()
 {
-    Timing::setScale(0.2); // reply 400 ms, connect 1 s
+    Timing::setScale(0.2); // reply 400 ms, connect 1 s, a probe's wait for a response 1 s
     // The display splits its model name reply in two and leaves the first serial number read unanswered.
     const QJsonArray faults{QJsonObject{{"command", "C217"}, {"fault", "split"}},
                             QJsonObject{{"command", "C216"}, {"fault", "noReply"}, {"times", 1}}};
@@ -83,17 +90,100 @@ void tst_TcpClient::exchanges()
     QCOMPARE(QStringLiteral("%1 %2 %3").arg(r.tcpStatus).arg(r.modelName, r.serialNumber), reply);
 }
 
+void tst_TcpClient::probes_data()
+{
+    QTest::addColumn<bool>("lock");      // the lock probe, else the alternate-address probe
+    QTest::addColumn<int>("httpStatus"); // 0: nothing listens; -1: the null address, a URL without a host
+    QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<int>("result"); // lockStatus or ip2CheckResult
+    const auto row = [](const char *name, bool lock, int status, int result, const QByteArray &headers = {}) {
+        QTest::newRow(name) << lock << status << headers << result;
+    };
+    row("no web server", true, 0, 2);
+    // A locked display redirects to its login page, which does not link to itself: the redirect is the answer.
+    row("redirect to the login page", true, 302, 1, "Location: /Logon/login.html\r\n");
+    row("page stalls after its headers", true, 200, 2, "X-Stall: 1\r\n");
+    row("alternate address answers", false, 200, 0);
+    row("no alternate address", false, -1, 1);
+}
+
+void tst_TcpClient::probes()
+{
+    QFETCH(bool, lock);
+    QFETCH(int, httpStatus);
+    QFETCH(QByteArray, headers);
+    QFETCH(int, result);
+    TinyHttpServer server;
+    QTcpServer closed; // a port that nothing listens on once it closes
+    QVERIFY(server.listen() && closed.listen(QHostAddress::LocalHost));
+    const QByteArray path = lock ? "/index.html" : "/";
+    const auto behaviour = headers.startsWith("X-Stall") ? TinyHttpServer::Behaviour::Stall : TinyHttpServer::Behaviour::Answer;
+    server.setRoute(path, {"<a href=\"/Logon/login.html\">Log on</a>", httpStatus, behaviour, 0, headers});
+    server.setRoute("/Logon/login.html", {"<html><form>User name</form></html>"});
+    const quint16 port = httpStatus == 0 ? closed.serverPort() : server.port();
+    closed.close();
+    const QHostAddress host = httpStatus < 0 ? QHostAddress() : QHostAddress(QHostAddress::LocalHost);
+    const QUrl url = lock ? DisplayProbes::lockProbeUrl(host, port) : DisplayProbes::alternateAddressProbeUrl(host, port);
+    std::unique_ptr<WebProbe> probe(DisplayProbes::createProbe(url, nullptr));
+    QSignalSpy finished(probe.get(), &WebProbe::statusChanged);
+    probe->start();
+    QVERIFY(finished.isEmpty()); // never from inside start()
+    QVERIFY(finished.wait(10000));
+    const int status = finished.first().at(1).toInt();
+    QCOMPARE(lock ? DisplayProbes::lockStatusFromProbe(status, probe->data())
+                  : DisplayProbes::ip2CheckResultFromProbe(status, probe->data()), result);
+    QCOMPARE(server.requests(), httpStatus > 0 ? QList<QByteArray>{path} : QList<QByteArray>{});
+}
+
+// The reply as bytes: every way a display's web server may frame it, and
+// replies that must fail rather than be read as a page.
+void tst_TcpClient::replies_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("state"); // WebProbeHttp::Reply::State
+    QTest::addColumn<QByteArray>("body");
+    const int incomplete = 0, complete = 1, failed = 2;
+    const auto row = [](const char *name, const QByteArray &received, bool closed, int state, const QByteArray &body) {
+        QTest::newRow(name) << received << closed << state << body;
+    };
+    row("length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello+", false, complete, "hello");
+    row("length, waiting", "HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\nhel", false, incomplete, "");
+    row("length, cut short", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhel", true, failed, "");
+    row("until closed", "HTTP/1.0 200 OK\r\n\r\n<html>", true, complete, "<html>");
+    row("chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3;x=y\r\nabc\r\n2\r\nde\r\n0\r\n\r\n",
+        false, complete, "abcde");
+    row("chunked, cut short", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nab", true, failed, "");
+    row("chunk size not hex", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, failed, "");
+    row("not found", "HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n\r\n/Logon/", false, failed, "");
+    row("not HTTP", "SSH-2.0-OpenSSH\r\n\r\n", false, failed, "");
+    row("negative length", "HTTP/1.1 200 OK\r\nContent-Length: -4\r\n\r\n", false, failed, "");
+    row("headers never end", "HTTP/1.1 200 OK\r\n", true, failed, "");
+    row("endless headers", "HTTP/1.1 200 OK\r\n" + QByteArray(70000, 'x'), false, failed, "");
+    row("body over the limit", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(12, 'b'), false, complete, QByteArray(10, 'b'));
+}
+
+void tst_TcpClient::replies()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(bool, closed);
+    QFETCH(int, state);
+    QFETCH(QByteArray, body);
+    const WebProbeHttp::Reply reply = WebProbeHttp::readReply(received, closed, 10);
+    QCOMPARE(int(reply.state), state);
+    if (reply.state == WebProbeHttp::Reply::State::Complete)
+        QCOMPARE(reply.body, body);
+    QCOMPARE(WebProbeHttp::request(QUrl(QStringLiteral("http://192.168.0.5:8080"))),
+             QByteArray("GET / HTTP/1.1\r\nHost: 192.168.0.5:8080\r\nConnection: close\r\n\r\n"));
+}
+
 void tst_TcpClient::openFileLimitRaisedToHardLimit()
 {
     rlimit limit{};
     QCOMPARE(getrlimit(RLIMIT_NOFILE, &limit), 0);
     const rlimit lowered{qMin<rlim_t>(limit.rlim_max, 256), limit.rlim_max};
     QCOMPARE(setrlimit(RLIMIT_NOFILE, &lowered), 0);
-    const long raised = raiseOpenFileLimit();
-    rlimit now{};
-    QCOMPARE(getrlimit(RLIMIT_NOFILE, &now), 0);
-    QCOMPARE(now.rlim_cur, limit.rlim_max);
-    QVERIFY(limit.rlim_max == RLIM_INFINITY || raised == long(limit.rlim_max));
+    QCOMPARE(raiseOpenFileLimit(), limit.rlim_max == RLIM_INFINITY ? LONG_MAX : long(limit.rlim_max));
 }
 
 QTEST_GUILESS_MAIN(tst_TcpClient)
