@@ -22,7 +22,6 @@ public:
 
     explicit ScriptedDisplay(const QHostAddress &address, Script script = {});
 
-    bool isBound() const { return m_socket.state() == QAbstractSocket::BoundState; }
     QHostAddress address() const { return m_address; }
 
     // Sends a datagram from the display's search port.

@@ -13,7 +13,7 @@ public:
         : m_bytes(256, '\0')
     {
         magic("KRWD");
-        put16(8, sequence);
+        this->sequence(sequence);
         type(2);
         text(32, "IDENTITY");
         m_bytes[144] = char(0x31);
@@ -21,12 +21,12 @@ public:
         status('*');
     }
 
-    SearchReplyBytes &magic(const char *fourChars)
+    SearchReplyBytes &magic(const char *fourChars) { return text(0, QByteArray(fourChars, 4)); }
+    SearchReplyBytes &sequence(quint16 value)
     {
-        m_bytes.replace(0, 4, QByteArray(fourChars, 4));
+        qToLittleEndian(value, m_bytes.data() + 8);
         return *this;
     }
-    SearchReplyBytes &sequence(quint16 value) { return put16(8, value); }
     SearchReplyBytes &type(quint32 value) { return put32(16, value); }
     SearchReplyBytes &status(quint8 value) { return byte(152, value); }
     SearchReplyBytes &series(quint8 value) { return byte(156, value); }
@@ -34,11 +34,6 @@ public:
     SearchReplyBytes &byte(int offset, quint8 value)
     {
         m_bytes[offset] = char(value);
-        return *this;
-    }
-    SearchReplyBytes &put16(int offset, quint16 value)
-    {
-        qToLittleEndian(value, m_bytes.data() + offset);
         return *this;
     }
     SearchReplyBytes &put32(int offset, quint32 value)
@@ -53,21 +48,14 @@ public:
         m_bytes.replace(offset, characters.size(), characters);
         return *this;
     }
-    SearchReplyBytes &fill(int offset, int length, char value)
-    {
-        return text(offset, QByteArray(length, value));
-    }
-    // Cuts or pads the datagram to another length.
+    SearchReplyBytes &fill(int offset, int length, char value) { return text(offset, QByteArray(length, value)); }
+    // Cuts the datagram, or pads it with zeros, to another length.
     SearchReplyBytes &resize(int length)
     {
-        if (length < m_bytes.size())
-            m_bytes.truncate(length);
-        else
-            m_bytes.append(length - m_bytes.size(), '\0');
+        m_bytes = m_bytes.leftJustified(length, '\0', true);
         return *this;
     }
 
-    QByteArray bytes() const { return m_bytes; }
     operator QByteArray() const { return m_bytes; }
 
 private:
