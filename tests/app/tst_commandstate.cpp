@@ -118,13 +118,8 @@ void tst_CommandState::tally()
     list[4].requiresAppBuild = AppInfo::kApplicationBuildNumber + 1;
 
     DisplayListTally t = tallyDisplayList(list, 1);
-    QCOMPARE(t.rows, 5);
-    QVERIFY(t.refreshing);
-    QCOMPARE(t.queued, 1);
-    QCOMPARE(t.selected, 3);
-    QCOMPARE(t.selectedWithCommErrors, 1);
-    QVERIFY(t.selectedNeedPowerOn);
-    QVERIFY(t.hasCurrent && t.currentHasUpdateSession && !t.currentCanUseUsbDrive);
+    QVERIFY(t.rows == 5 && t.refreshing && t.queued == 1 && t.selected == 3 && t.selectedWithCommErrors == 1);
+    QVERIFY(t.selectedNeedPowerOn && t.hasCurrent && t.currentHasUpdateSession && !t.currentCanUseUsbDrive);
 
     // A display in standby that does not need power for the update is no obstacle;
     // a release for a newer tool build cannot go on a USB drive.

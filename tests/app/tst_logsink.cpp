@@ -30,8 +30,6 @@ private slots:
 void tst_LogSink::prefixFormat()
 {
     QCOMPARE(logLinePrefix(QDateTime(QDate(2024, 2, 3), QTime(9, 5, 7))), QStringLiteral("2024.02.03:090507 | "));
-    QCOMPARE(logLinePrefix(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59))),
-             QStringLiteral("2026.12.31:235959 | "));
 }
 
 void tst_LogSink::informationReachesTheWindowStamped()

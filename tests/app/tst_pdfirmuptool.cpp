@@ -43,14 +43,9 @@ DISPLAY_LIST_ENTRY lanUpdatableRow(const char *model = "VT-435A")
     return e;
 }
 
-LanInterfaceInfo lanInterface(const char *name, const char *address, const char *broadcast)
-{
-    return {QLatin1String(name), QHostAddress(QLatin1String(address)),
-            QHostAddress(QLatin1String(broadcast)), true};
-}
-
-const LanInterfaceList kTwoInterfaces{lanInterface("eth0", "10.0.0.2", "10.255.255.255"),
-                                      lanInterface("wlan0", "192.168.1.4", "192.168.1.255")};
+const LanInterfaceList kTwoInterfaces{
+    {QStringLiteral("eth0"), QHostAddress(QStringLiteral("10.0.0.2")), QHostAddress(QStringLiteral("10.255.255.255")), true},
+    {QStringLiteral("wlan0"), QHostAddress(QStringLiteral("192.168.1.4")), QHostAddress(QStringLiteral("192.168.1.255")), true}};
 
 class UrlRecorder : public QObject
 {
@@ -73,8 +68,7 @@ private slots:
 
     void updateUiFollowsTheList();
     void addressListDialogAttachesDropDown();
-    void closeGuardAsksOnlyWhileUpdating();
-    void deselectAllKeepsRowsWithSessions();
+    void deselectAllAndCloseGuard();
     void readme();
     void settingsDialogAndRestart();
 
@@ -90,8 +84,7 @@ private:
 void tst_PDFirmUpTool::initTestCase()
 {
     initVdfuResources();
-    QVERIFY(m_documents.isValid());
-    QVERIFY(m_readmeFolder.isValid());
+    QVERIFY(m_documents.isValid() && m_readmeFolder.isValid());
 }
 
 std::unique_ptr<PDFirmUpTool> tst_PDFirmUpTool::makeWindow(const LanInterfaceList &interfaces)
@@ -118,22 +111,20 @@ void tst_PDFirmUpTool::updateUiFollowsTheList()
     access.databaseLoaded() = true;
     access.appendRow(lanUpdatableRow());
     access.appendRow(lanUpdatableRow(""));
-    auto *search = childOrFail<QPushButton>(window.get(), "pushButtonSearch");
     auto *lanUpdate = childOrFail<QPushButton>(window.get(), "download_pushButton");
     auto *usbDrive = childOrFail<QPushButton>(window.get(), "create_usb_drive_pushButton");
 
     selectRow(*window, 0);
     access.updateUi();
-    QVERIFY(search->isEnabled() && lanUpdate->isEnabled() && usbDrive->isEnabled());
+    QVERIFY(lanUpdate->isEnabled() && usbDrive->isEnabled() && !QApplication::overrideCursor());
     QCOMPARE(usbDrive->text(), QStringLiteral("Create firmware USB drive for VT-435A display..."));
-    QVERIFY(!QApplication::overrideCursor());
 
     // A control exchange in flight: nothing may start, and the window waits.
     access.list()[1].tcpClient = kBusyTcpClient;
     access.pendingTcpReplies() = 1;
     access.updateUi();
     access.updateUi();
-    QVERIFY(!search->isEnabled() && !lanUpdate->isEnabled() && !usbDrive->isEnabled());
+    QVERIFY(!lanUpdate->isEnabled() && !usbDrive->isEnabled());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     access.list()[1].tcpClient = nullptr;
     access.pendingTcpReplies() = 0;
@@ -179,50 +170,38 @@ void tst_PDFirmUpTool::addressListDialogAttachesDropDown()
     QVERIFY(search->menu());
 }
 
-void tst_PDFirmUpTool::closeGuardAsksOnlyWhileUpdating()
+void tst_PDFirmUpTool::deselectAllAndCloseGuard()
 {
     auto window = makeWindow();
     PDFirmUpToolTestAccess access(*window);
     window->show();
+    DISPLAY_LIST_ENTRY queued = lanUpdatableRow("X551");
+    queued.updateClient = kUpdateSession;
+    queued.updateStatus = 1;
+    access.appendRow(lanUpdatableRow());
+    access.appendRow(queued);
+    access.updateUi();
 
+    // "Deselect all" leaves the rows that have an update session.
+    QSignalSpy changes(window.get(), &PDFirmUpTool::update_info);
+    childOrFail<QPushButton>(window.get(), "deselect_all_pushButton")->click();
+    QCOMPARE(changes.size(), 1);
+    QVERIFY(!access.list().at(0).selectedForUpdate && access.list().at(1).selectedForUpdate);
+
+    // Only running updates hold the window, and only until the operator says so.
     const int asked = MessageBoxes::askedCount();
     access.runningUpdates() = 1;
     MessageBoxes::setNextAnswer(QMessageBox::No);
-    QVERIFY(!window->close());
-    QVERIFY(window->isVisible());
+    QVERIFY(!window->close() && window->isVisible());
     QCOMPARE(MessageBoxes::lastText(),
              QStringLiteral("Firmware update is in progress.\n\nAre you sure you want to quit?"));
-
-    // Queued sessions that are not running yet do not hold the window.
-    DISPLAY_LIST_ENTRY queued = lanUpdatableRow();
-    queued.updateStatus = 1;
-    access.appendRow(queued);
     access.runningUpdates() = 0;
     QVERIFY(window->close());
     QCOMPARE(MessageBoxes::askedCount(), asked + 1);
-
     window->show();
     access.runningUpdates() = 1;
     MessageBoxes::setNextAnswer(QMessageBox::Yes);
     QVERIFY(window->close());
-}
-
-void tst_PDFirmUpTool::deselectAllKeepsRowsWithSessions()
-{
-    auto window = makeWindow();
-    PDFirmUpToolTestAccess access(*window);
-    DISPLAY_LIST_ENTRY updating = lanUpdatableRow("X551");
-    updating.updateClient = kUpdateSession;
-    updating.updateStatus = 1;
-    access.appendRow(lanUpdatableRow());
-    access.appendRow(updating);
-    access.updateUi();
-
-    QSignalSpy changes(window.get(), &PDFirmUpTool::update_info);
-    childOrFail<QPushButton>(window.get(), "deselect_all_pushButton")->click();
-    QCOMPARE(changes.size(), 1);
-    QVERIFY(!access.list().at(0).selectedForUpdate);
-    QVERIFY(access.list().at(1).selectedForUpdate);
     access.clearRows(); // sessions are markers only
 }
 
@@ -239,9 +218,7 @@ void tst_PDFirmUpTool::readme()
     QCOMPARE(MessageBoxes::lastText(), QStringLiteral("Unable to open README file."));
 
     const QString path = m_readmeFolder.path() + QStringLiteral("/ReadMe.html");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(QFile(path).open(QIODevice::WriteOnly));
     const int asked = MessageBoxes::askedCount();
     command->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));

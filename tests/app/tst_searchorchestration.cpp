@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -45,34 +46,29 @@ QJsonArray demoFleet()
     QFile file(QStringLiteral(VDFU_DEMO_CATALOGUE_DIR "/demo-fleet.json"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
+    // One display answers slowly, though within the client's time-out;
+    // another is slow to switch its power.
+    const auto delayed = [](const char *command) {
+        return QJsonObject{{"tcp", QJsonArray{QJsonObject{{"command", command}, {"fault", "delay"}, {"ms", 300}}}}};
+    };
     QJsonArray result;
     const QJsonArray displays = QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("displays")).toArray();
     for (const QJsonValue &value : displays) {
         QJsonObject display = value.toObject();
         const QString own = display.value(QLatin1String("address")).toString();
         display[QLatin1String("address")] = QString(own).replace(QLatin1String(kDemoBlock), block(0));
-        if (display.contains(QLatin1String("address2"))) {
-            const QString second = display.value(QLatin1String("address2")).toString();
-            display[QLatin1String("address2")] =
-                QString(second).replace(QLatin1String(kDemoBlock), block(1));
-        }
-        // One display answers slowly, though within the client's time-out;
-        // another is slow to switch its power.
-        if (own.endsWith(QLatin1String(".10"))) {
-            display[QLatin1String("faults")] = QJsonObject{
-                {"tcp", QJsonArray{QJsonObject{{"command", "C216"}, {"fault", "delay"}, {"ms", 300}}}}};
-        } else if (own.endsWith(QLatin1String(".5"))) {
-            display[QLatin1String("faults")] = QJsonObject{
-                {"tcp", QJsonArray{QJsonObject{{"command", "C203D6"}, {"fault", "delay"}, {"ms", 300}}}}};
-        }
+        if (display.contains(QLatin1String("address2")))
+            display[QLatin1String("address2")] = display.value(QLatin1String("address2")).toString().replace(
+                QLatin1String(kDemoBlock), block(1));
+        if (own.endsWith(QLatin1String(".10")))
+            display[QLatin1String("faults")] = delayed("C216");
+        else if (own.endsWith(QLatin1String(".5")))
+            display[QLatin1String("faults")] = delayed("C203D6");
         result.append(display);
     }
     // One more that refuses the control connection.
-    result.append(QJsonObject{{"address", address(22)},
-                              {"modelName", "K5-552"},
-                              {"seriesCode", 3},
-                              {"currentFirmware", "R1.300"},
-                              {"faults", QJsonObject{{"tcpRefuse", true}}}});
+    result.append(QJsonObject{{"address", address(22)}, {"modelName", "K5-552"}, {"seriesCode", 3},
+                              {"currentFirmware", "R1.300"}, {"faults", QJsonObject{{"tcpRefuse", true}}}});
     return result;
 }
 
@@ -87,9 +83,7 @@ private slots:
     void init();
     void cleanup();
     void automaticSearchFillsAndMatchesTheList();
-    void refreshOneRowAndAll();
-    void powerAndPowerSaveRequests();
-    void powerResultLastEndsTheRefresh();
+    void refreshesAndPowerRequests();
     void searchFindingNothing();
     void newSearchWhileExchangesRun();
 
@@ -147,26 +141,18 @@ void tst_SearchOrchestration::createWindow()
 // The search is over and every exchange has reported.
 bool tst_SearchOrchestration::waitForQuiet(int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (!m_access->searching() && m_access->pendingTcpReplies() == 0
-            && statusText().startsWith(QLatin1String("Found")))
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
+    return QTest::qWaitFor([this] {
+        return !m_access->searching() && m_access->pendingTcpReplies() == 0
+            && statusText().startsWith(QLatin1String("Found"));
+    }, timeoutMs);
 }
 
 int tst_SearchOrchestration::rowOf(int host)
 {
-    const QHostAddress wanted(address(host));
     const DisplayList &list = m_access->list();
-    for (int i = 0; i < list.size(); ++i) {
-        if (list.at(i).ipAddress == wanted)
-            return i;
-    }
-    return -1;
+    const auto found = std::find_if(list.cbegin(), list.cend(),
+                                    [&](const DISPLAY_LIST_ENTRY &e) { return e.ipAddress == QHostAddress(address(host)); });
+    return found == list.cend() ? -1 : int(found - list.cbegin());
 }
 
 void tst_SearchOrchestration::automaticSearchFillsAndMatchesTheList()
@@ -221,7 +207,7 @@ void tst_SearchOrchestration::automaticSearchFillsAndMatchesTheList()
         QStringLiteral("UDP found model: \"K5-432\" IP address: \"%1\"").arg(address(2))));
 }
 
-void tst_SearchOrchestration::refreshOneRowAndAll()
+void tst_SearchOrchestration::refreshesAndPowerRequests()
 {
     createWindow();
     QVERIFY(waitForQuiet());
@@ -254,14 +240,8 @@ void tst_SearchOrchestration::refreshOneRowAndAll()
     QVERIFY(!m_access->list().at(updatable).selectedForUpdate);
     QCOMPARE(m_access->list().at(rowOf(22)).commStatus, 1);
     QCOMPARE(m_access->list().at(rowOf(3)).commStatus, 0);
-}
 
-void tst_SearchOrchestration::powerAndPowerSaveRequests()
-{
-    createWindow();
-    QVERIFY(waitForQuiet());
-
-    // Displays of the demo fleet are on unless stated otherwise.
+    // Power and power-save requests; displays of the demo fleet are on unless stated otherwise.
     const int row = rowOf(3);
     m_window->requestPowerOff_by_TcpClient(row);
     QVERIFY(m_simulator.waitForEvent(QStringLiteral("powerChanged"), {{"display", address(3)}}, 10000));
@@ -281,12 +261,8 @@ void tst_SearchOrchestration::powerAndPowerSaveRequests()
     m_window->requestPowerOn_by_TcpClient(rowOf(22));
     QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 10000);
     QCOMPARE(m_access->list().at(rowOf(22)).commStatus, 1);
-}
 
-void tst_SearchOrchestration::powerResultLastEndsTheRefresh()
-{
-    createWindow();
-    QVERIFY(waitForQuiet());
+    // A power result that comes last still ends a refresh.
     const int refreshed = rowOf(3);
     m_access->list()[refreshed].matchStatus = MatchStatus::NotMatched;
     m_window->refresh_row_by_TcpClient(refreshed);

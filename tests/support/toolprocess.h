@@ -16,23 +16,19 @@ class ToolProcess : public QObject
     Q_OBJECT
 
 public:
-    using Predicate = std::function<bool(const QJsonObject &)>;
-
     ~ToolProcess() override;
 
     // The program's ready line, or an empty object before it arrived.
     QJsonObject readyEvent() const { return m_readyEvent; }
 
-    // Every event received since the start or the last clearEvents(), in
-    // order; or only those with the given name.
+    // Events since the start or the last clearEvents(), in order; or only
+    // those with the given name.
     QList<QJsonObject> events() const { return m_events; }
     QList<QJsonObject> events(const QString &name) const;
     void clearEvents() { m_events.clear(); }
 
-    // Waits until an event that satisfies `predicate` has been received
-    // (events already collected count), at most `timeoutMs`.
-    bool waitForEvent(const Predicate &predicate, int timeoutMs = 5000);
-    // The same for an event with this name whose fields include `fields`.
+    // Waits at most `timeoutMs` for an event with this name whose fields
+    // include `fields` (events already collected count).
     bool waitForEvent(const QString &name, const QJsonObject &fields = {}, int timeoutMs = 5000);
     static bool matches(const QJsonObject &event, const QString &name, const QJsonObject &fields);
 
@@ -53,6 +49,8 @@ protected:
     bool startProgram(const QString &programName, const QStringList &arguments, int timeoutMs);
 
 private:
+    using Predicate = std::function<bool(const QJsonObject &)>;
+    bool waitForEvent(const Predicate &predicate, int timeoutMs);
     void readLines();
 
     QProcess m_process;

@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 
