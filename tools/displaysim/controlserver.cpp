@@ -53,6 +53,7 @@ ControlServer::ControlServer(const DisplayConfig &config, DisplayState &state, c
       m_faultUses(config.commandFaults.size(), 0)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &ControlServer::accept);
+    m_clock.start();
 }
 
 bool ControlServer::listen(quint16 port, QString *error)
@@ -123,6 +124,7 @@ void ControlServer::answer(QTcpSocket *socket, const ControlFrame::Frame &reques
 {
     const CommandFault *fault = takeFault(request.message);
     const DisplayState before = m_state;
+    m_state.clockMs = m_clock.elapsed();
     ControlAnswer reply;
     if (fault && fault->kind == CommandFault::AnswerBE)
         reply = ControlAnswer{ControlFrame::replyTypeFor(request.type), QByteArrayLiteral("BE")};
@@ -136,7 +138,7 @@ void ControlServer::answer(QTcpSocket *socket, const ControlFrame::Frame &reques
     if (fault)
         e.insert(QStringLiteral("fault"), faultName(fault->kind));
     m_log.write(QStringLiteral("tcpCommand"), e);
-    logStateChanges(before);
+    logStateChanges(before, request, reply);
 
     if (fault && fault->kind == CommandFault::NoReply)
         return;
@@ -164,7 +166,8 @@ void ControlServer::answer(QTcpSocket *socket, const ControlFrame::Frame &reques
     socket->write(bytes);
 }
 
-void ControlServer::logStateChanges(const DisplayState &before)
+void ControlServer::logStateChanges(const DisplayState &before, const ControlFrame::Frame &request,
+                                    const ControlAnswer &reply)
 {
     if (before.powerState != m_state.powerState) {
         QJsonObject e = baseEvent();
@@ -183,5 +186,20 @@ void ControlServer::logStateChanges(const DisplayState &before)
         e.insert(QStringLiteral("updateProgress"), m_state.updateProgress);
         e.insert(QStringLiteral("uploadRequested"), m_state.uploadRequested);
         m_log.write(QStringLiteral("updateStateChanged"), e);
+    }
+    // The keyed update ends when the display reports 100 (done) or 208.
+    const bool progressRead = request.type == ControlFrame::Type::Get && request.message == "1306"
+                              && reply.message.size() == 16;
+    const int reported = progressRead ? reply.message.right(4).toInt(nullptr, 16) : -1;
+    const bool running = before.updateProgress <= 100;
+    if (running && (reported == 100 || m_state.updateProgress == 208)) {
+        const bool ok = reported == 100;
+        if (ok)
+            m_state.installNewFirmware(m_config);
+        QJsonObject e = baseEvent();
+        e.insert(QStringLiteral("dialect"), QStringLiteral("keyed"));
+        e.insert(QStringLiteral("result"), ok ? QStringLiteral("success") : QStringLiteral("failed"));
+        e.insert(QStringLiteral("firmware"), QString::fromUtf8(m_state.currentFirmware));
+        m_log.write(QStringLiteral("updateResult"), e);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "simprotocol/controlresponder.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QVector>
 
@@ -27,7 +28,7 @@ private:
     void answer(QTcpSocket *socket, const ControlFrame::Frame &request);
     // The fault that hits `message`, counting it down; nullptr for none.
     const CommandFault *takeFault(const QByteArray &message);
-    void logStateChanges(const DisplayState &before);
+    void logStateChanges(const DisplayState &before, const ControlFrame::Frame &request, const ControlAnswer &reply);
     QJsonObject baseEvent() const;
 
     const DisplayConfig &m_config;
@@ -35,4 +36,5 @@ private:
     const EventLog &m_log;
     QTcpServer m_server;
     QVector<int> m_faultUses;
+    QElapsedTimer m_clock;
 };

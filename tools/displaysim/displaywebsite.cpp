@@ -19,10 +19,12 @@ QString deliveryName(HttpResponse::Delivery d)
 
 } // namespace
 
-DisplayWebsite::DisplayWebsite(const DisplayConfig &config, const EventLog &log, QObject *parent)
-    : QObject(parent), m_config(config), m_log(log)
+DisplayWebsite::DisplayWebsite(const DisplayConfig &config, DisplayState &state, const EventLog &log, QObject *parent)
+    : QObject(parent), m_config(config), m_log(log), m_update(config, state, log)
 {
     addMainRoutes();
+    m_update.addRoutes(m_main, m_config.address);
+    m_update.addRoutes(m_second, m_config.address2);
     m_main.setResponseFilter([this](const HttpRequest &, HttpResponse &response) {
         if (m_config.httpNoAnswer)
             response.delivery = HttpResponse::Delivery::NoAnswer;
@@ -94,6 +96,6 @@ void DisplayWebsite::logRequest(const QHostAddress &local, const HttpRequest &re
         {QStringLiteral("method"), QString::fromLatin1(request.method)},
         {QStringLiteral("path"), QString::fromLatin1(request.target)},
         {QStringLiteral("status"), response.status},
-        {QStringLiteral("delivery"), deliveryName(response.delivery)},
+        {QStringLiteral("delivery"), response.drop ? QStringLiteral("drop") : deliveryName(response.delivery)},
     });
 }

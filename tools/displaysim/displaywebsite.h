@@ -1,5 +1,6 @@
 #pragma once
 
+#include "displaysim/updateservice.h"
 #include "simnet/httpserver.h"
 #include "simprotocol/displayconfig.h"
 
@@ -7,15 +8,14 @@ class EventLog;
 
 // The display's built-in web server on port 80: the start page (with a link
 // to the login path when the web interface is locked) on the display's
-// address, and a page on its second address when that address answers. The
-// routes live in tables so the update interface of the display families can
-// join them later.
+// address, a page on its second address when that address answers, and the
+// firmware update interface of the display's series on both.
 class DisplayWebsite : public QObject
 {
     Q_OBJECT
 
 public:
-    DisplayWebsite(const DisplayConfig &config, const EventLog &log, QObject *parent = nullptr);
+    DisplayWebsite(const DisplayConfig &config, DisplayState &state, const EventLog &log, QObject *parent = nullptr);
 
     bool listen(quint16 port, QString *error);
 
@@ -29,4 +29,5 @@ private:
     const EventLog &m_log;
     HttpServer m_main;
     HttpServer m_second;
+    UpdateService m_update;
 };

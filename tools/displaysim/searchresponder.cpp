@@ -21,8 +21,9 @@ QString checkText(RequestCheck check)
 
 } // namespace
 
-SearchResponder::SearchResponder(const DisplayConfig &config, const EventLog &log, QObject *parent)
-    : QObject(parent), m_config(config), m_log(log)
+SearchResponder::SearchResponder(const DisplayConfig &config, const DisplayState &state, const EventLog &log,
+                                 QObject *parent)
+    : QObject(parent), m_config(config), m_state(state), m_log(log)
 {
     connect(&m_socket, &QUdpSocket::readyRead, this, [this]() { readPending(m_socket, false); });
     connect(&m_broadcastSocket, &QUdpSocket::readyRead, this, [this]() { readPending(m_broadcastSocket, true); });
@@ -56,7 +57,7 @@ bool SearchResponder::filterAccepts(const DisplayConfig &config, const Request &
     return a && b;
 }
 
-Reply SearchResponder::replyFor(const DisplayConfig &config, const Request &request)
+Reply SearchResponder::replyFor(const DisplayConfig &config, const DisplayState &state, const Request &request)
 {
     Reply r;
     r.sequence = request.sequence;
@@ -69,14 +70,14 @@ Reply SearchResponder::replyFor(const DisplayConfig &config, const Request &requ
     r.statusByte = config.statusByte;
     r.seriesCode = quint8(config.seriesCode);
     r.address2 = config.address2.isNull() ? 0 : config.address2.toIPv4Address();
-    r.fwVersions = config.fwVersions;
-    r.currentFirmware = config.currentFirmware;
+    r.fwVersions = state.fwVersions;
+    r.currentFirmware = state.currentFirmware;
     return r;
 }
 
 QByteArray SearchResponder::faultyReply(const Request &request) const
 {
-    Reply reply = replyFor(m_config, request);
+    Reply reply = replyFor(m_config, m_state, request);
     switch (m_config.udpFault) {
     case UdpFault::WrongMagic: reply.magic = "KRWX"; break;
     case UdpFault::StaleSequence: reply.sequence = quint16(request.sequence - 1); break;

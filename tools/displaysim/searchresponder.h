@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simprotocol/displayconfig.h"
+#include "simprotocol/controlresponder.h"
 #include "simprotocol/searchdatagram.h"
 
 #include <QObject>
@@ -18,12 +18,13 @@ class SearchResponder : public QObject
     Q_OBJECT
 
 public:
-    SearchResponder(const DisplayConfig &config, const EventLog &log, QObject *parent = nullptr);
+    SearchResponder(const DisplayConfig &config, const DisplayState &state, const EventLog &log,
+                    QObject *parent = nullptr);
 
     bool bind(quint16 port, QString *error);
     // The reply this display sends to `request` (before any fault is
     // applied).
-    static SearchDatagram::Reply replyFor(const DisplayConfig &config,
+    static SearchDatagram::Reply replyFor(const DisplayConfig &config, const DisplayState &state,
                                           const SearchDatagram::Request &request);
     static bool filterAccepts(const DisplayConfig &config, const SearchDatagram::Request &request);
 
@@ -33,6 +34,7 @@ private:
     QByteArray faultyReply(const SearchDatagram::Request &request) const;
 
     const DisplayConfig &m_config;
+    const DisplayState &m_state;
     const EventLog &m_log;
     QUdpSocket m_socket;
     QUdpSocket m_broadcastSocket;

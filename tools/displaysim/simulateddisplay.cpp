@@ -4,9 +4,9 @@ SimulatedDisplay::SimulatedDisplay(const DisplayConfig &config, const EventLog &
     : QObject(parent),
       m_config(config),
       m_state(DisplayState::initial(m_config)),
-      m_search(m_config, log),
+      m_search(m_config, m_state, log),
       m_control(m_config, m_state, log),
-      m_web(m_config, log)
+      m_web(m_config, m_state, log)
 {
 }
 

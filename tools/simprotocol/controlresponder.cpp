@@ -1,5 +1,7 @@
 #include "simprotocol/controlresponder.h"
 
+#include "simprotocol/updaterequest.h"
+
 namespace {
 
 const QByteArray kUnknown = QByteArrayLiteral("BE");
@@ -60,10 +62,10 @@ QByteArray answerCommand(const DisplayConfig &c, DisplayState &s, const QByteArr
     }
     if (c.knows(CommandFamily::LegacyFirmware)) {
         if (m == "C03F")
-            return "C13F" + hexText(c.currentFirmware);
+            return "C13F" + hexText(s.currentFirmware);
         if (m == "C03E") {
             QByteArray versions;
-            for (const QByteArray &v : c.fwVersions)
+            for (const QByteArray &v : s.fwVersions)
                 versions += hexText(v.left(kLegacyVersionRoom).leftJustified(kLegacyVersionRoom, '\0'));
             return "C13E" + versions;
         }
@@ -92,8 +94,8 @@ QByteArray answerCommand(const DisplayConfig &c, DisplayState &s, const QByteArr
         int index = 0;
         if (!readHex(m.mid(4), &index))
             return kUnknown;
-        const QByteArray text = index == 0 ? c.currentFirmware
-                              : index <= 4 ? c.fwVersions[size_t(index - 1)]
+        const QByteArray text = index == 0 ? s.currentFirmware
+                              : index <= 4 ? s.fwVersions[size_t(index - 1)]
                                            : QByteArray();
         if (text.isEmpty())
             return "CB0201" + hex2(index); // not available
@@ -102,11 +104,29 @@ QByteArray answerCommand(const DisplayConfig &c, DisplayState &s, const QByteArr
     return kUnknown;
 }
 
+// Progress of a running update from the time since its start; a display
+// that reported 100 is idle again (200) on the next read.
+int progressByClock(const DisplayConfig &c, DisplayState &s)
+{
+    if (s.updateProgress > 100)
+        return s.updateProgress;
+    if (s.updateProgress == 100) {
+        s.updateProgress = kProgressIdle;
+        return kProgressIdle;
+    }
+    const qint64 elapsed = s.clockMs - s.updateStartedMs;
+    const int percent = int(qMin<qint64>(100, elapsed * 100 / UpdateDuration::scaled(c, UpdateDuration::kUpdateMs)));
+    s.updateProgress = c.updateFails && percent >= 50 ? kProgressFailed : percent;
+    return s.updateProgress;
+}
+
 QByteArray answerGet(const DisplayConfig &c, DisplayState &s, const QByteArray &m)
 {
     if (m == "00D6")
         return parameterReply(0, m, s.powerState);
     if (c.knows(CommandFamily::Parameters) && m == "1306") {
+        if (c.progressStep == 0)
+            return parameterReply(0, m, progressByClock(c, s));
         const int current = s.updateProgress;
         if (current <= 100) {
             const int next = qMin(100, current + c.progressStep);
@@ -129,13 +149,21 @@ QByteArray answerSet(const DisplayConfig &c, DisplayState &s, const QByteArray &
     const QByteArray op = m.left(4);
     if (op == "1307") {
         s.uploadRequested = true;
-        return parameterReply(0, op, c.uploadToken);
+        s.firmwareReceived = false;
+        return parameterReply(0, op, c.handedOutToken());
     }
     if (op == "1303") {
-        if (!s.uploadRequested)
+        // A display of the keyed update dialect starts only with a firmware
+        // file received after the token request.
+        const bool keyed = UpdateRequest::dialectForSeries(c.dialectSeries()) == UpdateRequest::Dialect::Keyed;
+        if (!s.uploadRequested || (keyed && !s.firmwareReceived))
             return parameterReply(1, op, 0);
         s.uploadRequested = false;
-        s.updateProgress = 0;
+        s.firmwareReceived = false;
+        if (!c.updateFaults.progressNeverStarts) {
+            s.updateProgress = 0;
+            s.updateStartedMs = s.clockMs;
+        }
         return parameterReply(0, op, value);
     }
     return kUnknown;

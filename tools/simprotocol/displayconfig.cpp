@@ -1,5 +1,7 @@
 #include "simprotocol/displayconfig.h"
 
+#include "simprotocol/updaterequest.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -75,6 +77,30 @@ public:
         *out = T(qint64(d));
     }
 
+    void real(const char *key, double *out, double min, double max)
+    {
+        const QJsonValue v = m_json.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isDouble() || v.toDouble() < min || v.toDouble() > max)
+            return fail(key, "a number in range");
+        *out = v.toDouble();
+    }
+
+    // Up to four texts; true when the key is present.
+    bool versions(const char *key, std::array<QByteArray, 4> *out)
+    {
+        const QJsonValue v = m_json.value(QLatin1String(key));
+        if (v.isUndefined())
+            return false;
+        const QJsonArray a = v.toArray();
+        if (!v.isArray() || a.size() > 4)
+            fail(key, "an array of at most four strings");
+        for (int i = 0; i < qMin(4, int(a.size())); ++i)
+            (*out)[size_t(i)] = a.at(i).toString().toUtf8();
+        return true;
+    }
+
     void boolean(const char *key, bool *out)
     {
         const QJsonValue v = m_json.value(QLatin1String(key));
@@ -125,6 +151,43 @@ bool parseMac(const QByteArray &text, std::array<quint8, 6> *mac)
     return true;
 }
 
+void stepFault(Reader &r, const QJsonObject &json, const char *key, UpdateStepFault *out)
+{
+    const QJsonValue v = json.value(QLatin1String(key));
+    if (v.isUndefined())
+        return;
+    const QJsonObject o = v.toObject();
+    QByteArray step;
+    Reader fr(o, nullptr);
+    fr.text("step", &step);
+    fr.integer("times", &out->times, -1, 1000000);
+    out->step = QString::fromLatin1(step);
+    if (!v.isObject() || !fr.ok() || UpdateRequest::stepFromName(out->step) == UpdateRequest::Step::Unknown)
+        r.fail(key, "{\"step\": STEP, \"times\": N} with a step of the update interface");
+}
+
+bool parseUpdateFaults(const QJsonObject &json, UpdateFaults *f, QString *error)
+{
+    Reader r(json, error);
+    stepFault(r, json, "reject", &f->reject);
+    stepFault(r, json, "drop", &f->drop);
+    stepFault(r, json, "noAnswer", &f->noAnswer);
+    r.integer("uploadStateZero", &f->uploadStateZero, 0, 1000000);
+    r.integer("fileCheckFails", &f->fileCheckFails, 0, 6);
+    r.integer("updateFails", &f->updateFails, 0, 6);
+    r.boolean("imageWriting", &f->imageWriting);
+    r.integer("handOutToken", &f->handOutToken, 0, 0xFFFF);
+    r.integer("expectToken", &f->expectToken, 0, 0xFFFF);
+    r.integer("uploadBytesPerSecond", &f->uploadBytesPerSecond, 0, qint64(1) << 40);
+    QByteArray progress;
+    r.text("progress", &progress);
+    if (progress == "neverStarts")
+        f->progressNeverStarts = true;
+    else if (!progress.isEmpty() && progress != "fails")
+        r.fail("progress", "neverStarts or fails");
+    return r.ok();
+}
+
 bool parseFaults(const QJsonObject &json, DisplayConfig *c, QString *error)
 {
     Reader r(json, error);
@@ -142,6 +205,14 @@ bool parseFaults(const QJsonObject &json, DisplayConfig *c, QString *error)
     r.boolean("httpNoAnswer", &c->httpNoAnswer);
     if (!r.ok())
         return false;
+    const QJsonValue update = json.value(QStringLiteral("update"));
+    if (!update.isUndefined() && (!update.isObject() || !parseUpdateFaults(update.toObject(), &c->updateFaults, error))) {
+        if (!update.isObject())
+            *error = QStringLiteral("\"update\" must be an object of update faults");
+        return false;
+    }
+    if (update.toObject().value(QStringLiteral("progress")).toString() == QLatin1String("fails"))
+        c->updateFails = true;
     const QJsonValue commands = json.value(QStringLiteral("tcp"));
     if (commands.isUndefined())
         return true;
@@ -208,14 +279,7 @@ bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QStrin
     r.integer("udpReplyType", &c.udpReplyType, 0, 0xFFFFFFFFLL);
     r.text("assetTag", &c.assetTag);
     r.text("currentFirmware", &c.currentFirmware);
-    const QJsonValue fw = json.value(QStringLiteral("fwVersions"));
-    if (!fw.isUndefined()) {
-        const QJsonArray a = fw.toArray();
-        if (!fw.isArray() || a.size() > 4)
-            r.fail("fwVersions", "an array of at most four strings");
-        for (int i = 0; i < qMin(4, int(a.size())); ++i)
-            c.fwVersions[size_t(i)] = a.at(i).toString().toUtf8();
-    }
+    r.versions("fwVersions", &c.fwVersions);
     r.integer("powerState", &c.powerState, 0, 0xFFFF);
     r.integer("powerSaveMode", &c.powerSaveMode, 0, 2);
     r.address("broadcastAddress", &c.broadcastAddress);
@@ -241,8 +305,12 @@ bool DisplayConfig::fromJson(const QJsonObject &json, DisplayConfig *out, QStrin
         }
     }
     r.integer("uploadToken", &c.uploadToken, 0, 0xFFFF);
-    r.integer("progressStep", &c.progressStep, 1, 100);
+    r.integer("progressStep", &c.progressStep, 0, 100);
     r.boolean("updateFails", &c.updateFails);
+    r.integer("updateSeries", &c.updateSeries, 0, 255);
+    r.text("firmwareAfterUpdate", &c.firmwareAfterUpdate);
+    c.hasVersionsAfterUpdate = r.versions("fwVersionsAfterUpdate", &c.fwVersionsAfterUpdate);
+    r.real("updateTimeScale", &c.updateTimeScale, 0.0001, 1000);
     if (!r.ok())
         return false;
     if (c.address.isNull()) {
@@ -284,6 +352,7 @@ QJsonObject DisplayConfig::toJson() const
         {QStringLiteral("powerSaveMode"), powerSaveMode},
         {QStringLiteral("locked"), locked},
         {QStringLiteral("commands"), families},
+        {QStringLiteral("updateDialect"), UpdateRequest::dialectName(UpdateRequest::dialectForSeries(dialectSeries()))},
     };
     if (!broadcastAddress.isNull())
         o.insert(QStringLiteral("broadcastAddress"), broadcastAddress.toString());
@@ -304,12 +373,20 @@ bool parseFleet(const QByteArray &json, QList<DisplayConfig> *out, QString *erro
     }
     const QJsonArray list = doc.isArray() ? doc.array()
                                           : doc.object().value(QStringLiteral("displays")).toArray();
+    const QJsonValue scale = doc.object().value(QStringLiteral("updateTimeScale"));
+    if (!scale.isUndefined() && (!scale.isDouble() || scale.toDouble() < 0.0001 || scale.toDouble() > 1000)) {
+        *error = QStringLiteral("\"updateTimeScale\" must be a number in range");
+        return false;
+    }
     QSet<quint32> used;
     out->clear();
     for (int i = 0; i < list.size(); ++i) {
         DisplayConfig c;
         QString why;
-        if (!list.at(i).isObject() || !DisplayConfig::fromJson(list.at(i).toObject(), &c, &why)) {
+        QJsonObject entry = list.at(i).toObject();
+        if (!scale.isUndefined() && !entry.contains(QStringLiteral("updateTimeScale")))
+            entry.insert(QStringLiteral("updateTimeScale"), scale);
+        if (!list.at(i).isObject() || !DisplayConfig::fromJson(entry, &c, &why)) {
             *error = QStringLiteral("display %1: %2").arg(i).arg(why.isEmpty() ? QStringLiteral("not an object") : why);
             return false;
         }

@@ -44,6 +44,29 @@ enum Flag {
 };
 }
 
+// Faults of the firmware update interface. A step fault hits requests of
+// one update step (UpdateRequest::stepName), `times` of them (-1: all).
+struct UpdateStepFault
+{
+    QString step;
+    int times = -1;
+};
+
+struct UpdateFaults
+{
+    UpdateStepFault reject;    // answered with a rejection
+    UpdateStepFault drop;      // connection closed without an answer
+    UpdateStepFault noAnswer;  // never answered
+    int uploadStateZero = 0;   // upload state 0 for the first N queries
+    int fileCheckFails = 0;    // component (1-6) whose file check fails; 0 none
+    int updateFails = 0;       // component (1-6) whose update fails; 0 none
+    bool imageWriting = false; // legacy: "Image file writing." instead of success
+    int handOutToken = -1;     // keyed: token handed out over TCP instead of uploadToken
+    int expectToken = -1;      // keyed: token whose key the display expects instead
+    bool progressNeverStarts = false; // keyed: progress stays 200 after the start
+    qint64 uploadBytesPerSecond = 0;  // slow upload link; 0 full speed
+};
+
 struct DisplayConfig
 {
     QHostAddress address;
@@ -71,8 +94,13 @@ struct DisplayConfig
     bool webServer = true;
     int commandFamilies = CommandFamily::All;
     int uploadToken = 0x2A3B;
-    int progressStep = 25;
+    int progressStep = 0;    // percent per progress read; 0: progress follows the clock
     bool updateFails = false;
+    int updateSeries = -1;   // series whose update dialect the web server speaks; -1: seriesCode
+    QByteArray firmwareAfterUpdate; // reported after a successful update (empty: unchanged)
+    std::array<QByteArray, 4> fwVersionsAfterUpdate;
+    bool hasVersionsAfterUpdate = false;
+    double updateTimeScale = 1.0; // multiplies every update duration
 
     // Faults.
     UdpFault::Kind udpFault = UdpFault::None;
@@ -80,8 +108,12 @@ struct DisplayConfig
     QList<CommandFault> commandFaults;
     int httpStatus = 200;
     bool httpNoAnswer = false;
+    UpdateFaults updateFaults;
 
     bool knows(CommandFamily::Flag family) const { return commandFamilies & family; }
+    int dialectSeries() const { return updateSeries >= 0 ? updateSeries : seriesCode; }
+    int handedOutToken() const { return updateFaults.handOutToken >= 0 ? updateFaults.handOutToken : uploadToken; }
+    int expectedToken() const { return updateFaults.expectToken >= 0 ? updateFaults.expectToken : uploadToken; }
 
     // Fills `out` from one fleet-file entry; on failure returns false and a
     // reason in `error`. Absent keys keep the defaults above.
@@ -89,7 +121,9 @@ struct DisplayConfig
     QJsonObject toJson() const;
 };
 
-// Reads a whole fleet document: {"displays": [...]} or a bare array. Checks
+// Reads a whole fleet document: {"displays": [...], "updateTimeScale": x}
+// or a bare array. The top-level time scale applies to every display
+// without its own. Checks
 // that addresses are IPv4 loopback-or-other unicast, never 127.0.0.1, and
 // not used twice.
 bool parseFleet(const QByteArray &json, QList<DisplayConfig> *out, QString *error);

@@ -2,9 +2,9 @@
 
 namespace HttpMessage {
 
-Parse parseRequest(const QByteArray &buffer, HttpRequest *request, int *consumed)
+Parse parseHead(const QByteArray &buffer, HttpRequest *request, int *headLength)
 {
-    *consumed = 0;
+    *headLength = 0;
     const int headerEnd = buffer.indexOf("\r\n\r\n");
     if (headerEnd < 0)
         return buffer.size() > kMaxHeaderBytes ? Parse::Bad : Parse::Incomplete;
@@ -25,21 +25,38 @@ Parse parseRequest(const QByteArray &buffer, HttpRequest *request, int *consumed
         const int colon = lines.at(i).indexOf(':');
         if (colon <= 0)
             return Parse::Bad;
-        r.headers.insert(lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed());
+        const QByteArray name = lines.at(i).left(colon).trimmed();
+        const QByteArray value = lines.at(i).mid(colon + 1).trimmed();
+        r.headers.insert(name.toLower(), value);
+        r.headerList.append({name, value});
     }
-    qint64 length = 0;
     if (r.headers.contains("content-length")) {
         bool ok = false;
-        length = r.headers.value("content-length").toLongLong(&ok);
-        if (!ok || length < 0 || length > kMaxBodyBytes)
+        r.contentLength = r.headers.value("content-length").toLongLong(&ok);
+        if (!ok || r.contentLength < 0 || r.contentLength > kMaxStreamedBytes)
             return Parse::Bad;
     } else if (r.headers.contains("transfer-encoding")) {
         return Parse::Bad;
     }
-    const qint64 total = headerEnd + 4 + length;
+    *request = r;
+    *headLength = headerEnd + 4;
+    return Parse::Ok;
+}
+
+Parse parseRequest(const QByteArray &buffer, HttpRequest *request, int *consumed)
+{
+    *consumed = 0;
+    HttpRequest r;
+    int headLength = 0;
+    const Parse head = parseHead(buffer, &r, &headLength);
+    if (head != Parse::Ok)
+        return head;
+    if (r.contentLength > kMaxBodyBytes)
+        return Parse::Bad;
+    const qint64 total = headLength + r.contentLength;
     if (buffer.size() < total)
         return Parse::Incomplete;
-    r.body = buffer.mid(headerEnd + 4, int(length));
+    r.body = buffer.mid(headLength, int(r.contentLength));
     *request = r;
     *consumed = int(total);
     return Parse::Ok;
