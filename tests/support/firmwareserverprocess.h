@@ -12,7 +12,7 @@
 //     QUrl db = server.databaseUrl();   // .../firmwareupdates/pd_firmware_releases.json
 //
 // Faults are KIND:PATH texts with the kinds notFound, serverError,
-// stallHeaders, stallBody, drop and corrupt (tools/README.md). Each request
+// stallHeaders, stallBody, drop, corrupt and missingEntry (tools/README.md). Each request
 // is reported as an "httpRequest" event. In served JSON files the demo
 // origin http://127.0.0.1:8070 is replaced by the server's own, so package
 // URLs of a database written for the demo point at this server.
@@ -27,9 +27,10 @@ public:
 
     bool start(const QString &root, const QStringList &faults = {}, int timeoutMs = 10000,
                const QString &address = QStringLiteral("127.0.0.1"));
-    // Serves the demo catalogue of tools/demo.
+    // Serves the demo catalogue that the build generates from tools/demo.
     bool startDemoCatalogue(const QStringList &faults = {}, int timeoutMs = 10000);
-    // The folder of the demo catalogue (it holds firmwareupdates/).
+    // The folder of the generated demo catalogue in the build tree (it holds
+    // firmwareupdates/ and a copy of demo-fleet.json).
     static QString demoCatalogueRoot();
 
     quint16 port() const;

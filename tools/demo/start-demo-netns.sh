@@ -2,7 +2,8 @@
 # Starts the demo in two network namespaces joined by a veth pair, so that a
 # broadcast search works and nothing touches the machine's own network:
 #
-#   vdfu-demo-app       10.78.0.1/24, the firmware server on 127.0.0.1:8070;
+#   vdfu-demo-app       10.78.0.1/24, the firmware server on 127.0.0.1:8070
+#                       serving the generated catalogue (BUILD_DIR/demo);
 #                       run the application here
 #   vdfu-demo-displays  the demo fleet on 10.78.0.2-21 (second addresses
 #                       10.78.0.102-121), answering broadcasts to 10.78.0.255
@@ -16,6 +17,11 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../../build}"
 bin="$(cd "$build" && pwd)/bin"
+catalogue="$(cd "$build" && pwd)/demo"
+if [ ! -f "$catalogue/firmwareupdates/pd_firmware_releases.json" ]; then
+    echo "start-demo-netns: no demo catalogue in $catalogue; build the target vdfu-demo-catalogue first" >&2
+    exit 1
+fi
 app_ns=vdfu-demo-app
 display_ns=vdfu-demo-displays
 fleet="$(mktemp --suffix=.json)"
@@ -55,7 +61,7 @@ for d in doc["displays"]:
 json.dump(doc, open(sys.argv[2], "w"))
 PY
 
-ip netns exec "$app_ns" "$bin/vdfu-firmwareserver" --root "$here" --address 127.0.0.1 --port 8070 &
+ip netns exec "$app_ns" "$bin/vdfu-firmwareserver" --root "$catalogue" --address 127.0.0.1 --port 8070 &
 server=$!
 ip netns exec "$display_ns" "$bin/vdfu-displaysim" --fleet "$fleet" &
 sim=$!
