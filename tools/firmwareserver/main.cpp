@@ -87,6 +87,10 @@ int main(int argc, char *argv[])
 
     ProcessSetup::quitOnTerminationSignals(&app);
     FileRoutes files(root);
+    faults.setFileSource([&files](const QByteArray &urlPath) {
+        QFile file(files.fileFor(urlPath));
+        return !file.fileName().isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    });
     HttpServer server;
     server.setFallback([&files](const HttpRequest &r) { return files.serve(r); });
     server.setResponseFilter([&faults](const HttpRequest &q, HttpResponse &r) { faults.apply(q, r); });
