@@ -57,8 +57,8 @@ private:
             m_socket->readAll(); // one request per connection
             return;
         }
-        if (!m_sink && !readHead())
-            return;
+        if (!m_sink && (!readHead() || m_pace.isActive()))
+            return; // a paced body is read by the timer only
         while (m_remaining > 0 && m_socket->bytesAvailable() > 0 && budget != 0) {
             qint64 n = qMin(m_remaining, m_socket->bytesAvailable());
             if (budget > 0) {
