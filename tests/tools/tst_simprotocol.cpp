@@ -5,6 +5,7 @@
 #include "simprotocol/displayconfig.h"
 #include "simprotocol/httpmessage.h"
 #include "simprotocol/searchdatagram.h"
+#include "simprotocol/updaterequest.h"
 
 #include <QtTest>
 
@@ -26,6 +27,59 @@ QByteArray with(QByteArray bytes, int at, char value)
     return bytes;
 }
 
+// An update request example built from pieces; `fixed` marks the bytes a
+// correct client cannot vary (framing, names, listed values).
+struct Example
+{
+    QByteArray bytes;
+    QList<int> fixed;
+    Example &add(const QByteArray &piece, bool isFixed = true)
+    {
+        for (int i = 0; i < piece.size() && isFixed; ++i)
+            fixed << bytes.size() + i;
+        bytes += piece;
+        return *this;
+    }
+    // "Name: value" lines; the separators are not varied.
+    Example &header(const QByteArray &name, const QByteArray &value, bool valueFixed = true)
+    {
+        return add(name).add(": ", false).add(value, valueFixed).add("\r\n", false);
+    }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Example)
+
+namespace {
+
+// The problems that a display finds in an example of `kind`.
+QStringList problemsOf(const QString &kind, const QByteArray &bytes)
+{
+    using namespace UpdateRequest;
+    if (kind == QLatin1String("query")) {
+        const Target t = classify(Dialect::Cgi, "POST", bytes);
+        return t.step == Step::UpdateCommand ? t.problems : QStringList{QStringLiteral("other step")};
+    }
+    if (kind.startsWith(QLatin1String("M")) || kind == QLatin1String("keyed body")) {
+        const Multipart form = kind == QLatin1String("M1") ? Multipart::M1 : kind == QLatin1String("M2") ? Multipart::M2 : Multipart::Keyed;
+        return checkMultipart(form, bytes, form == Multipart::Keyed ? "b1" : "AaB03x");
+    }
+    Headers headers;
+    for (const QByteArray &line : bytes.split('\n')) {
+        if (line.size() > 1)
+            headers.append({line.left(line.indexOf(": ")), line.mid(line.indexOf(": ") + 2).chopped(1)});
+    }
+    if (kind == QLatin1String("keyed headers")) {
+        QByteArray boundary;
+        QStringList problems = checkKeyedHeaders(headers, "47a335b06240aed5cc2a21e47b66a5a3", &boundary);
+        return boundary == "b1" ? problems : problems << QStringLiteral("boundary");
+    }
+    const QHash<QString, HeaderSet> sets{{"A", HeaderSet::A}, {"B", HeaderSet::B}, {"J", HeaderSet::J}, {"D1", HeaderSet::D1},
+                                         {"D2", HeaderSet::D2}, {"chunked POST", HeaderSet::ChunkedPost}};
+    return checkHeaders(sets.value(kind), headers, "127.0.0.2", 11);
+}
+
 } // namespace
 
 class tst_SimProtocol : public QObject
@@ -43,6 +97,10 @@ private slots:
     void httpRequestParsing();
     void badFleetFiles_data();
     void badFleetFiles();
+    void updateTargets_data();
+    void updateTargets();
+    void updateExamples_data();
+    void updateExamples();
 };
 
 void tst_SimProtocol::searchRequestChecks_data()
@@ -204,6 +262,111 @@ void tst_SimProtocol::badFleetFiles()
     QString error;
     QVERIFY(!parseFleet(json, &fleet, &error));
     QVERIFY2(error.contains(errorPart), qPrintable(error));
+}
+
+void tst_SimProtocol::updateTargets_data()
+{
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("components"); // the update command's list; "bad" when problems are expected
+    using D = UpdateRequest::Dialect;
+    const QByteArray uuid = "&_=0f8fad5b-d9cb-469f-a165-70867728950e";
+    QTest::newRow("no slot pending") << int(D::Cgi) << QByteArray("POST") << QByteArray("/cgi-bin/cgictrl?UM=00T=t=090503007") << "updateCommand" << "";
+    QTest::newRow("all six") << int(D::Timed) << QByteArray("POST") << QByteArray("/pjctrl?UM=00T=1,2,3,4,5,6t=235959999") << "updateCommand" << "1,2,3,4,5,6";
+    QTest::newRow("list descending") << int(D::Cgi) << QByteArray("POST") << QByteArray("/cgi-bin/cgictrl?UM=00T=3,1t=090503007") << "updateCommand" << "bad";
+    QTest::newRow("list with a space") << int(D::Cgi) << QByteArray("POST") << QByteArray("/cgi-bin/cgictrl?UM=00T=1, 3t=090503007") << "updateCommand" << "bad";
+    QTest::newRow("hour 24") << int(D::Cgi) << QByteArray("POST") << QByteArray("/cgi-bin/cgictrl?MM=00t=240503007") << "standby" << "bad";
+    QTest::newRow("stamp with colons") << int(D::Timed) << QByteArray("GET") << QByteArray("/pjctrl?URM=09:05:03") << "updateResult" << "bad";
+    QTest::newRow("result ?=_") << int(D::Cgi) << QByteArray("GET") << QByteArray("/update/UpdateResult.json?=_090503007") << "updateResult" << "";
+    QTest::newRow("result ?_=") << int(D::Cgi) << QByteArray("GET") << QByteArray("/update/UpdateResult.json?_=090503007") << "updateResult" << "bad";
+    QTest::newRow("state by POST") << int(D::Cgi) << QByteArray("POST") << QByteArray("/update/FileCheckResult.json?_=090503007") << "uploadState" << "bad";
+    QTest::newRow("token") << int(D::Chunked) << QByteArray("GET") << QByteArray("/pjctrl?J=0") + uuid << "standby" << "";
+    QTest::newRow("token upper case") << int(D::Chunked) << QByteArray("POST") << QByteArray("/pjctrl?CM=00") + "&_=" + uuid.mid(3).toUpper() << "upload" << "bad";
+    QTest::newRow("token in braces") << int(D::Chunked) << QByteArray("GET") << "/pjctrl?URM=0&_={" + uuid.mid(3) + '}' << "updateResult" << "bad";
+    QTest::newRow("no token") << int(D::Chunked) << QByteArray("GET") << QByteArray("/pjctrl?CRM=0") << "fileCheck" << "bad";
+    QTest::newRow("legacy") << int(D::Legacy) << QByteArray("POST") << QByteArray("/cgi-bin/cgictrl?U=77777") << "upload" << "";
+    QTest::newRow("legacy with stamp") << int(D::Legacy) << QByteArray("POST") << QByteArray("/cgi-bin/cgictrl?U=77777t=090503007") << "upload" << "bad";
+    QTest::newRow("keyed by GET") << int(D::Keyed) << QByteArray("GET") << QByteArray("/upload") << "upload" << "bad";
+    QTest::newRow("path of another dialect") << int(D::Cgi) << QByteArray("GET") << QByteArray("/pjctrl?J=0") + uuid << "unknown" << "bad";
+    QTest::newRow("garbage") << int(D::Timed) << QByteArray("\xff") << QByteArray("\x00?\xff=\x01") << "unknown" << "bad";
+}
+
+void tst_SimProtocol::updateTargets()
+{
+    QFETCH(int, dialect);
+    QFETCH(QByteArray, method);
+    QFETCH(QByteArray, target);
+    QFETCH(QString, step);
+    QFETCH(QString, components);
+    const UpdateRequest::Target t = UpdateRequest::classify(UpdateRequest::Dialect(dialect), method, target);
+    QCOMPARE(UpdateRequest::stepName(t.step), step);
+    QCOMPARE(t.problems.isEmpty(), components != QLatin1String("bad"));
+    if (t.problems.isEmpty()) {
+        QStringList list;
+        for (int c : t.components)
+            list << QString::number(c);
+        QCOMPARE(list.join(QLatin1Char(',')), components);
+    }
+}
+
+void tst_SimProtocol::updateExamples_data()
+{
+    // Each example as a correct client sends it; every byte that it cannot
+    // vary is then changed on its own, and each change must be reported.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Example>("example");
+    QTest::newRow("update command query") << "query" << Example().add("/cgi-bin/cgictrl?UM=00T=").add("1,3", false).add("t=").add("090503007", false);
+    const QByteArray file("\x00--AaB03x\r\n\xff", 13);
+    Example a;
+    a.header("X-Requested-With", "XMLHttpRequest").header("Accept", "text/plain, */*").header("Accept-Language", "ja")
+        .header("Content-type", "text/plain;charset=UTF-8").header("Accept-Encoding", "gzip, deflate").header("Host", "127.0.0.2");
+    Example b = a;
+    b.header("Connection", "Keep-Alive").header("Cache-Control", "no-cache");
+    // The HTTP library moves Content-Length behind the headers given to it.
+    a.header("Connection", "Keep-Alive").header("Cache-Control", "no-cache").header("Content-Length", "11").header("User-Agent", "Mozilla/5.0", false);
+    QTest::newRow("A") << "A" << a;
+    QTest::newRow("B") << "B" << b;
+    QTest::newRow("J") << "J" << Example().header("X-Requested-With", "XMLHttpRequest").header("Accept", "application/json, text/javascript, */*")
+                                   .header("Accept-Language", "ja").header("Accept-Encoding", "gzip, deflate").header("Host", "127.0.0.2")
+                                   .header("Connection", "Keep-Alive");
+    for (const char *set : {"D1", "D2"}) {
+        QTest::newRow(set) << set << Example().header("Host", "updater.local", false)
+                                         .header("Content-type", set == QByteArray("D1") ? "multipart/form-data, boundary=AaB03x" : "multipart/form-data; boundary=AaB03x")
+                                         .header("Cache-Control", "no-cache").header("Accept", "*/*").header("Content-Length", "11");
+    }
+    QTest::newRow("chunked POST") << "chunked POST" << Example().header("Content-Type", "application/x-www-form-urlencoded").header("Content-Length", "11", false);
+    QTest::newRow("keyed headers") << "keyed headers" << Example().header("X-Api-Key", "47a335b06240aed5cc2a21e47b66a5a3")
+                                                           .header("Content-Type", "multipart/form-data; boundary=\"b1\"").header("MIME-Version", "1.0", false);
+    Example m2;
+    m2.add("--AaB03x\r\nContent-Disposition: form-data; name=\"updatefile\"; filename=\"").add("fw.pkg", false)
+        .add("\"\r\nContent-Transfer-Encoding: binary\r\n\r\n").add(file, false).add("\r\n--AaB03x--\r\n");
+    Example m1;
+    m1.add("--AaB03x\r\nContent-Disposition: form-data; name=\"email\"\r\n\r\n").add("fw@example.com", false).add("\r\n");
+    QTest::newRow("M2") << "M2" << m2;
+    for (int &i : m2.fixed)
+        i += m1.bytes.size();
+    m1.fixed += m2.fixed;
+    m1.bytes += m2.bytes;
+    QTest::newRow("M1") << "M1" << m1;
+    QTest::newRow("keyed body") << "keyed body" << Example().add("--b1\r\nContent-Disposition: form-data; name=\"file\"; filename=\"").add("/tmp/fw.bin", false)
+                                                     .add("\"\r\n\r\n").add(file, false).add("\r\n--b1--\r\n");
+}
+
+void tst_SimProtocol::updateExamples()
+{
+    QFETCH(QString, kind);
+    QFETCH(Example, example);
+    QCOMPARE(problemsOf(kind, example.bytes), QStringList());
+    for (int at : qAsConst(example.fixed)) {
+        const QByteArray changed = with(example.bytes, at, char(example.bytes.at(at) ^ 0x01));
+        QVERIFY2(!problemsOf(kind, changed).isEmpty(), qPrintable(QStringLiteral("byte %1 changed: %2").arg(at).arg(QString::fromLatin1(changed))));
+    }
+    if (kind == QLatin1String("keyed headers")) { // the key above is the one for token 0x2A3B
+        QCOMPARE(UpdateRequest::uploadKey(0x2A3B), QByteArray("47a335b06240aed5cc2a21e47b66a5a3"));
+        QCOMPARE(UpdateRequest::uploadKey(0), QByteArray("1d2262c6d38479b519459a730304d003"));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SimProtocol)

@@ -251,7 +251,8 @@ Target classify(Dialect dialect, const QByteArray &method, const QByteArray &tar
             continue;
         ++onPath;
         onlyOnPath = &f;
-        const bool fits = dialect == Dialect::Chunked ? query.left(query.indexOf('&')) == f.prefix
+        const int amp = query.indexOf('&');
+        const bool fits = dialect == Dialect::Chunked ? (amp < 0 ? query : query.left(amp)) == f.prefix
                                                       : query.startsWith(f.prefix);
         if (fits && (!best || f.prefix.size() > best->prefix.size()))
             best = &f;
