@@ -61,6 +61,8 @@ QStringList problemsOf(const QString &kind, const QByteArray &bytes)
         const Target t = classify(Dialect::Cgi, "POST", bytes);
         return t.step == Step::UpdateCommand ? t.problems : QStringList{QStringLiteral("other step")};
     }
+    if (kind == QLatin1String("standby body"))
+        return checkCommandBody(Dialect::Cgi, Step::Standby, bytes);
     if (kind.startsWith(QLatin1String("M")) || kind == QLatin1String("keyed body")) {
         const Multipart form = kind == QLatin1String("M1") ? Multipart::M1 : kind == QLatin1String("M2") ? Multipart::M2 : Multipart::Keyed;
         return checkMultipart(form, bytes, form == Multipart::Keyed ? "b1" : "AaB03x");
@@ -320,6 +322,7 @@ void tst_SimProtocol::updateExamples_data()
     // vary is then changed on its own, and each change must be reported.
     QTest::addColumn<QString>("kind");
     QTest::addColumn<Example>("example");
+    QTest::newRow("standby body") << "standby body" << Example().add("undefined\r\n");
     QTest::newRow("update command query") << "query" << Example().add("/cgi-bin/cgictrl?UM=00T=").add("1,3", false).add("t=").add("090503007", false);
     const QByteArray file("\x00--AaB03x\r\n\xff", 13);
     Example a;

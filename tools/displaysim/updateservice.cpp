@@ -190,6 +190,8 @@ HttpResponse UpdateService::answer(Sink &sink)
     QStringList problems = sink.target.problems;
     if (sink.reader)
         problems << sink.reader->finish();
+    else if (sink.kind == Sink::Kind::Small)
+        problems << checkCommandBody(m_dialect, step, sink.body);
     const UpdateStepFault *fault = problems.isEmpty() ? takeFault(step) : nullptr;
     const UpdateFaults &f = m_config.updateFaults;
     QString verdict = QStringLiteral("accepted");

@@ -327,6 +327,16 @@ QStringList checkHeaders(HeaderSet set, const Headers &headers, const QByteArray
     return problems;
 }
 
+QStringList checkCommandBody(Dialect dialect, Step step, const QByteArray &body)
+{
+    const bool undefined = (dialect == Dialect::Cgi || dialect == Dialect::Timed)
+                           && (step == Step::Standby || step == Step::FileDelete);
+    const QByteArray expected = undefined ? QByteArrayLiteral("undefined\r\n") : QByteArray();
+    if (body == expected || step == Step::Upload || step == Step::Unknown)
+        return {};
+    return {QStringLiteral("body \"%1\", expected \"%2\"").arg(escaped(body.left(40)), escaped(expected))};
+}
+
 QStringList checkKeyedHeaders(const Headers &headers, const QByteArray &expectedKey, QByteArray *boundary)
 {
     QStringList problems = checkListed({{"X-Api-Key", expectedKey}}, headers, {"content-type", "mime-version"});

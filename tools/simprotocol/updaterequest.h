@@ -63,6 +63,11 @@ HeaderSet headerSetFor(Dialect dialect, Step step, const QByteArray &method);
 // asked; the fixed Host of D1/D2 must not be it.
 QStringList checkHeaders(HeaderSet set, const Headers &headers, const QByteArray &displayHost, qint64 bodyLength);
 
+// The body of a request other than an upload: "undefined\r\n" for the
+// standby and file delete commands with header set A, empty for the other
+// commands and queries.
+QStringList checkCommandBody(Dialect dialect, Step step, const QByteArray &body);
+
 // The keyed upload's headers: X-Api-Key equal to `expectedKey`, a
 // multipart/form-data content type whose boundary is written to `*boundary`.
 QStringList checkKeyedHeaders(const Headers &headers, const QByteArray &expectedKey, QByteArray *boundary);
