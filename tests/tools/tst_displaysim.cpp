@@ -153,7 +153,7 @@ QString runUpdate(const QString &dialect, const UpdateClient &c, SimulatorProces
     }
     if (dialect == QLatin1String("keyed")) {
         const int token = controlExchange(c.address, 'E', "13070001").right(4).toInt(nullptr, 16);
-        const QByteArray key = QCryptographicHash::hash("QbNeRoTa" + QByteArray::number(token, 16) + '\n', QCryptographicHash::Md5).toHex();
+        const QByteArray key = QCryptographicHash::hash(QByteArray("QbNeRoTa" + QByteArray::number(token, 16) + '\n'), QCryptographicHash::Md5).toHex();
         const QByteArray body = "--b1\r\nContent-Disposition: form-data; name=\"file\"; filename=\"/tmp/fw/tm.bin\"\r\n\r\n" + file + "\r\n--b1--\r\n";
         if ((r = c.send("POST", "/upload", {{"Host", c.address.toLatin1()}, {"X-Api-Key", key}, {"Content-Type", "multipart/form-data; boundary=\"b1\""},
                                             {"MIME-Version", "1.0"}, {"Content-Length", QByteArray::number(body.size())}}, body)).status != "200")
