@@ -89,6 +89,10 @@ public slots:
     void releaseDatabaseReady(const FirmwareReleaseDb &database, bool loaded);
     void checkForApplicationUpdatesNoMessageIfNewer();
 
+    // Firmware download batches (download/pdfirmuptool_download.cpp).
+    void downloadFirmwareprogressChanged(int instance, int value, int total, QString message);
+    void downloadFirmwareStatusChanged(int instance, int status);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -149,6 +153,22 @@ private:
     void matchDisplayRows(bool autoSelect);
     void queueFirmwareUpdates();
 
+    // Firmware downloads (download/pdfirmuptool_download.cpp).
+    // The firmware folder is known; otherwise the operator is told so.
+    bool firmwareFolderAvailable();
+    // The USB drive for a model picked by name: its firmware first.
+    void prepareUsbDriveForModel(const FirmwareRelease &release);
+    // Starts the job of m_downloadReleases[id] as part of the running batch.
+    void startFirmwareDownload(int id);
+    // Rows whose model the release lists (ignoring case).
+    QList<int> rowsOfRelease(const FirmwareRelease &release) const;
+    // The last job of a batch has reported: tell the operator, then run the
+    // pending continuations.
+    void downloadBatchFinished();
+    // Steps that follow a batch, built by the LAN update and USB drive work.
+    void confirm_firmware_update();
+    void openUsbDriveDialog(const FirmwareRelease &release);
+
     // Attaches the search button's drop-down only while an address list exists.
     void attachSearchMenu();
     // Source row of the first selected table row, or -1.
@@ -200,7 +220,11 @@ private:
     // Firmware downloads
     QString m_cacheFolder;
     QList<DownloadExtractFirmware *> m_downloads;
+    // The releases of the running batch; a release's position is its job's id.
+    QList<FirmwareRelease> m_downloadReleases;
     int m_activeDownloads = 0;
+    int m_lastDownloadStatus = 0;
+    bool m_downloadBatchError = false;
     bool m_cancelRequested = false;
     bool m_downloadForLanUpdate = false;
     bool m_downloadForUsbDrive = false;

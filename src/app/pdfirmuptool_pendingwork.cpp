@@ -3,7 +3,7 @@
 // file when its work lands.
 #include "app/pdfirmuptool.h"
 
-void PDFirmUpTool::on_download_pushButton_clicked()
+void PDFirmUpTool::confirm_firmware_update()
 {
     logNotAvailable("Update firmware via LAN");
 }
@@ -18,34 +18,14 @@ void PDFirmUpTool::on_actionCancel_all_queued_updates_via_LAN_triggered()
     logNotAvailable("Cancel all queued updates via LAN");
 }
 
-void PDFirmUpTool::cancel_download_clicked()
+void PDFirmUpTool::openUsbDriveDialog(const FirmwareRelease &)
 {
-    logNotAvailable("Cancel downloads");
-}
-
-void PDFirmUpTool::on_create_usb_drive_pushButton_clicked()
-{
-    logNotAvailable("Create firmware USB drive for selected display");
+    logNotAvailable("Create firmware USB drive");
 }
 
 void PDFirmUpTool::on_actionCreate_USB_drive_for_another_model_triggered()
 {
     logNotAvailable("Create firmware USB drive by model");
-}
-
-void PDFirmUpTool::on_actionDownload_firmware_for_offline_use_triggered()
-{
-    logNotAvailable("Download firmware for offline use");
-}
-
-void PDFirmUpTool::on_actionClear_downloaded_firmware_files_triggered()
-{
-    logNotAvailable("Clear downloaded firmware files");
-}
-
-void PDFirmUpTool::on_actionCreat_file_hash_triggered()
-{
-    logNotAvailable("Generate file hash info");
 }
 
 void PDFirmUpTool::queueFirmwareUpdates()

@@ -6,7 +6,11 @@
 #include <QPointer>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 class FileDownloader;
+class QThread;
 
 // Brings the firmware of one release into the firmware folder in a verified
 // state: keeps files that are already there and intact, reuses a complete
@@ -45,6 +49,18 @@ signals:
     void statusChanged(int instance, int status);
 
 private:
+    enum class FileStep { Check, Extract };
+
+    // The release's names may become file names (0), or the status that refuses it.
+    int refusedNames() const;
+    // Runs the check of files and kept package, or the extraction, on a
+    // worker thread; the result arrives in workerFinished on this thread.
+    void runOffThread(FileStep step);
+    void workerFinished(int result);
+    // Stops a running worker without reporting its result.
+    void stopWorker();
+    void startDownload();
+
     int m_id;
     FirmwareRelease m_release;
     QString m_folder;
@@ -52,4 +68,7 @@ private:
     QPointer<FileDownloader> m_downloader;
     bool m_downloading = false;
     bool m_extractAfterDownload = true;
+    std::unique_ptr<QThread> m_thread;
+    std::atomic_bool m_cancelRequested{false};
+    int m_workerRun = 0; // tells a stopped worker's late report from the current one's
 };

@@ -27,6 +27,7 @@ public:
         emit w.resetAll();
     }
     void updateUi() { w.update_ui(true); }
+    void prepareUsbDriveForModel(const FirmwareRelease &release) { w.prepareUsbDriveForModel(release); }
 
     int &runningUpdates() { return w.m_runningUpdates; }
     int &pendingTcpReplies() { return w.m_pendingTcpReplies; }

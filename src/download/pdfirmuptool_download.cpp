@@ -1,0 +1,293 @@
+// The main window's side of firmware downloads: the batches that bring the
+// firmware of the checked displays (before a LAN update) or of one release
+// (before a USB drive) into the firmware folder, their progress in the rows
+// and the status bar, the cancel control, the offline download dialog and
+// the two maintenance commands of the firmware folder.
+#include "app/pdfirmuptool.h"
+
+#include "ui_pdfirmuptool.h"
+
+#include "dialogs/messageboxes.h"
+#include "download/downloadextractfirmware.h"
+#include "download/downloadfirmwareforofflinedialog.h"
+#include "download/downloadstatus.h"
+#include "download/firmwarefiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kBatchEndMessageMs = 5000;
+
+// The kinds of files that firmware consists of.
+const QStringList kFirmwareFilePatterns{QStringLiteral("*.jbc"), QStringLiteral("*.pac"), QStringLiteral("*.bin"),
+                                        QStringLiteral("*.hex"), QStringLiteral("*.zip")};
+
+}
+
+bool PDFirmUpTool::firmwareFolderAvailable()
+{
+    // Without the folder, file names would resolve against the working folder.
+    if (!m_cacheFolder.isEmpty())
+        return true;
+    statusBar()->showMessage(tr("The firmware folder is not available."));
+    return false;
+}
+
+QList<int> PDFirmUpTool::rowsOfRelease(const FirmwareRelease &release) const
+{
+    QList<int> rows;
+    for (int row = 0; row < m_displayList.size(); ++row) {
+        if (release.models.contains(m_displayList.at(row).modelName, Qt::CaseInsensitive))
+            rows.append(row);
+    }
+    return rows;
+}
+
+void PDFirmUpTool::startFirmwareDownload(int id)
+{
+    auto *job = new DownloadExtractFirmware(id, m_downloadReleases.at(id), m_cacheFolder, this);
+    connect(job, &DownloadExtractFirmware::progressChanged, this, &PDFirmUpTool::downloadFirmwareprogressChanged);
+    connect(job, &DownloadExtractFirmware::statusChanged, this, &PDFirmUpTool::downloadFirmwareStatusChanged);
+    m_downloads.append(job);
+    m_cancelDownloadsButton->show();
+    ++m_activeDownloads;
+    job->start();
+}
+
+void PDFirmUpTool::on_download_pushButton_clicked()
+{
+    if (!firmwareFolderAvailable())
+        return;
+    m_downloadReleases.clear();
+    QStringList seriesInBatch;
+    bool releaseFound = false;
+    // Holds the batch open while it is being started: a job that finds its
+    // package in the folder ends within start().
+    ++m_activeDownloads;
+    for (int row = 0; row < m_displayList.size(); ++row) {
+        DISPLAY_LIST_ENTRY &entry = m_displayList[row];
+        const bool needsFirmware = entry.matchStatus == MatchStatus::NewerViaLan
+            || entry.matchStatus == MatchStatus::NotComparable || entry.matchStatus == MatchStatus::UpToDate;
+        FirmwareRelease release;
+        if (!needsFirmware || !entry.selectedForUpdate
+            || m_releaseDb.findForDisplay(entry.modelName, entry.serialNumber, release) != 0)
+            continue;
+        releaseFound = true;
+        if (DownloadExtractFirmware(0, release, m_cacheFolder).isAlreadyDownloaded()) {
+            qInfo() << "Firmware downloaded and verified for models:" << release.models;
+            entry.downloadStatus = DownloadState::Downloaded;
+        } else {
+            entry.downloadStatus = DownloadState::Downloading;
+            entry.downloadPercent = 0;
+            // One download per series and batch: releases of one series
+            // may share files, so a second one waits for the next pass.
+            if (!seriesInBatch.contains(release.seriesName)) {
+                m_cancelRequested = false;
+                seriesInBatch.append(release.seriesName);
+                m_downloadReleases.append(release);
+                qInfo() << "Starting firmware download for:" << release.models;
+                startFirmwareDownload(m_downloadReleases.size() - 1);
+            }
+        }
+        emit update_info(row);
+    }
+    --m_activeDownloads;
+    if (!m_downloadReleases.isEmpty())
+        m_downloadForLanUpdate = true;
+    update_ui(false);
+    if (m_downloadReleases.isEmpty()) {
+        if (releaseFound)
+            confirm_firmware_update();
+    } else if (m_activeDownloads == 0) {
+        downloadBatchFinished();
+    }
+}
+
+void PDFirmUpTool::on_create_usb_drive_pushButton_clicked()
+{
+    const int row = currentRow();
+    FirmwareRelease release;
+    if (row < 0 || !firmwareFolderAvailable()
+        || m_releaseDb.findForDisplay(m_displayList.at(row).modelName, m_displayList.at(row).serialNumber, release)
+            != 0)
+        return;
+    if (DownloadExtractFirmware(0, release, m_cacheFolder).isAlreadyDownloaded()) {
+        qInfo() << "Firmware for model" << m_displayList.at(row).modelName << "is already downloaded.";
+        openUsbDriveDialog(release);
+        return;
+    }
+    m_cancelRequested = false;
+    m_downloadForUsbDrive = true;
+    m_downloadReleases = {release};
+    m_displayList[row].downloadStatus = DownloadState::Downloading;
+    m_displayList[row].downloadPercent = 0;
+    emit update_info(row);
+    startFirmwareDownload(0);
+    update_ui(false);
+}
+
+void PDFirmUpTool::prepareUsbDriveForModel(const FirmwareRelease &release)
+{
+    if (!firmwareFolderAvailable())
+        return;
+    if (DownloadExtractFirmware(0, release, m_cacheFolder).isAlreadyDownloaded()) {
+        qInfo() << "Firmware is already downloaded.";
+        openUsbDriveDialog(release);
+        return;
+    }
+    m_downloadForModelUsbDrive = true;
+    m_downloadReleases = {release};
+    const QList<int> rows = rowsOfRelease(release);
+    for (int row : rows) {
+        m_displayList[row].downloadStatus = DownloadState::Downloading;
+        m_displayList[row].downloadPercent = 0;
+        emit update_info(row);
+    }
+    m_cancelRequested = false;
+    startFirmwareDownload(0);
+    update_ui(false);
+}
+
+void PDFirmUpTool::downloadFirmwareprogressChanged(int instance, int value, int total, QString message)
+{
+    if (instance >= 0 && instance < m_downloadReleases.size()) {
+        const QList<int> rows = rowsOfRelease(m_downloadReleases.at(instance));
+        for (int row : rows) {
+            m_displayList[row].downloadPercent = total < 1 ? -1 : int(qint64(value) * 100 / total);
+            emit update_info(row);
+        }
+    }
+    if (!m_downloadForUsbDrive && !m_downloadForModelUsbDrive) {
+        statusBar()->showMessage(tr("Downloading %1 files", "1=number of downloads").arg(m_activeDownloads));
+    } else if (total >= 1) {
+        const int percent = int((qint64(value) * 100 + total / 2) / total);
+        statusBar()->showMessage(
+            tr("Downloading %1% %2", "1=progress percentage 2=message").arg(QString::number(percent), message));
+    }
+}
+
+void PDFirmUpTool::downloadFirmwareStatusChanged(int instance, int status)
+{
+    const bool valid = instance >= 0 && instance < m_downloadReleases.size();
+    m_lastDownloadStatus = status;
+    if (!valid || status != DownloadStatus::Success)
+        m_downloadBatchError = true;
+    if (valid) {
+        const FirmwareRelease &release = m_downloadReleases.at(instance);
+        const QList<int> rows = rowsOfRelease(release);
+        for (int row : rows) {
+            DISPLAY_LIST_ENTRY &entry = m_displayList[row];
+            if (status == DownloadStatus::Success) {
+                entry.downloadStatus = DownloadState::Downloaded;
+                if (entry.selectedForUpdate)
+                    qInfo() << "Downloaded firmware for:" << release.models;
+            } else {
+                entry.downloadStatus = DownloadState::Error;
+                qInfo() << "Error" << DownloadStatus::statusText(status) << "downloading firmware for:"
+                        << release.models;
+            }
+            emit update_info(row);
+        }
+    }
+    if (auto *job = qobject_cast<DownloadExtractFirmware *>(sender())) {
+        m_downloads.removeOne(job);
+        job->deleteLater();
+    }
+    if (--m_activeDownloads == 0)
+        downloadBatchFinished();
+    update_ui(false);
+}
+
+void PDFirmUpTool::downloadBatchFinished()
+{
+    m_cancelDownloadsButton->hide();
+    const QString lastStatusText = DownloadStatus::statusText(m_lastDownloadStatus);
+    qInfo() << "All downloads complete status:" << lastStatusText;
+    const bool error = m_downloadBatchError;
+    const bool cancelled = m_cancelRequested;
+    m_downloadBatchError = false;
+    if (!error)
+        statusBar()->showMessage(tr("Download complete"), kBatchEndMessageMs);
+    else
+        statusBar()->showMessage(cancelled ? tr("Download canceled") : tr("Download error"), kBatchEndMessageMs);
+
+    // Each continuation runs again from its start: it now finds the firmware
+    // in the folder (or, for the LAN update, starts the next batch). After a
+    // failure the USB drive continuations say why; a cancellation needs no word.
+    const bool explainFailure = error && !cancelled;
+    if (m_downloadForUsbDrive) {
+        m_downloadForUsbDrive = false;
+        if (!error)
+            on_create_usb_drive_pushButton_clicked();
+        else if (explainFailure)
+            MessageBoxes::information(this, windowTitle(), lastStatusText);
+    }
+    if (m_downloadForModelUsbDrive) {
+        m_downloadForModelUsbDrive = false;
+        const FirmwareRelease release = m_downloadReleases.value(0);
+        if (!error)
+            prepareUsbDriveForModel(release);
+        else if (explainFailure)
+            MessageBoxes::information(this, windowTitle(), lastStatusText);
+    }
+    if (m_downloadForLanUpdate) {
+        m_downloadForLanUpdate = false;
+        if (!error)
+            on_download_pushButton_clicked();
+    }
+}
+
+void PDFirmUpTool::cancel_download_clicked()
+{
+    m_cancelRequested = true;
+    // A job may report at once and leave the list.
+    const QList<DownloadExtractFirmware *> jobs = m_downloads;
+    for (auto it = jobs.crbegin(); it != jobs.crend(); ++it)
+        (*it)->cancel();
+}
+
+void PDFirmUpTool::on_actionDownload_firmware_for_offline_use_triggered()
+{
+    if (!firmwareFolderAvailable())
+        return;
+    DownloadFirmwareForOfflineDialog dialog(m_cacheFolder, m_releaseDb, this);
+    dialog.exec();
+}
+
+void PDFirmUpTool::on_actionClear_downloaded_firmware_files_triggered()
+{
+    if (!firmwareFolderAvailable())
+        return;
+    const QDir folder(m_cacheFolder);
+    const QStringList files = folder.entryList(kFirmwareFilePatterns, QDir::Files);
+    if (files.isEmpty()) {
+        statusBar()->showMessage(tr("No Files to clear"));
+        return;
+    }
+    for (const QString &name : files)
+        QFile::remove(folder.filePath(name));
+    statusBar()->showMessage(tr("Files cleared"));
+}
+
+void PDFirmUpTool::on_actionCreat_file_hash_triggered()
+{
+    if (!firmwareFolderAvailable())
+        return;
+    // The lines have the form of a release's unpacked file entries.
+    const QDir folder(m_cacheFolder);
+    QString text;
+    for (const char *pattern : {"*.zip", "*.pac", "*.hex", "*.jbc", "*.bin"}) {
+        const QFileInfoList files = folder.entryInfoList({QLatin1String(pattern)}, QDir::Files,
+                                                         QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo &file : files) {
+            text += QStringLiteral("file: <b>%1</b> fileChecksum=<b>%2</b> size=<b>%3</b><br>")
+                        .arg(file.fileName().toHtmlEscaped(), FirmwareFiles::md5Hex(file.filePath()))
+                        .arg(file.size());
+        }
+    }
+    ui->info_textBrowser->setHtml(text);
+}
