@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n libquazip1-qt6-dev libgl-dev
     xvfb xauth imagemagick x11-apps xdotool fonts-ipafont-gothic
-    iproute2 python3 procps xdg-utils gcovr
+    iproute2 python3 procps xdg-utils gcovr curl unzip
 )
 
 missing=()
