@@ -18,16 +18,6 @@ void PDFirmUpTool::on_actionCancel_all_queued_updates_via_LAN_triggered()
     logNotAvailable("Cancel all queued updates via LAN");
 }
 
-void PDFirmUpTool::openUsbDriveDialog(const FirmwareRelease &)
-{
-    logNotAvailable("Create firmware USB drive");
-}
-
-void PDFirmUpTool::on_actionCreate_USB_drive_for_another_model_triggered()
-{
-    logNotAvailable("Create firmware USB drive by model");
-}
-
 void PDFirmUpTool::queueFirmwareUpdates()
 {
     logNotAvailable("LAN update queue");
