@@ -1,0 +1,126 @@
+#pragma once
+
+#include "discovery/pdtcpreply.h"
+#include "lanupdate/replyrules.h"
+#include "lanupdate/updaterequests.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+class QNetworkReply;
+class TcpClient;
+
+// One display's firmware update over the LAN: it sends the requests of the
+// display's dialect in order, judges each reply, retries what may be
+// retried and times out what hangs, and keeps a status code for the session
+// and for each of six component slots (UpdateStatus codes). It emits no
+// signals: the update queue starts it and reads its accessors once a second.
+// Every time-out and wait goes through Timing::scaled, read at construction.
+class HttpClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kTickMs = 1000;
+    static constexpr int kLegacyWaitMs = 20000;
+    static constexpr int kRetryMs = 10000;
+    static constexpr int kTimedWaitMs = 10000;
+    static constexpr int kMaxTransportErrors = 3;
+    static constexpr int kKeyedStartWaitMs = 60000;
+
+    explicit HttpClient(QObject *parent = nullptr);
+    ~HttpClient() override;
+
+    // Loads one display's inputs; the session is then Queued (1).
+    // fileCount is accepted for the queue's convenience and not used.
+    void setup(int displayIndex, const QString &address, const QStringList &fileNames,
+               const LanUpdate::SlotFlags &pending, int startInterval, SeriesId seriesId, int fileCount);
+    // Running (2); the first tick comes after startInterval.
+    void start();
+
+    int status() const { return m_sessionStatus; }
+    int componentStatus(int slot) const;
+    int componentProgress(int slot) const;
+    // Whether a firmware file is being sent; `percent` gets the share sent (-1: none yet).
+    bool uploadState(int &percent) const;
+
+    // The display text of a status code.
+    static QString statusText(int code);
+
+public slots:
+    void FinishedHandle(QNetworkReply *reply);
+    void HttpTimerHandle();
+    void HttpWaitTimerHandle();
+    void HttpErrorCheckTimerHandle();
+    void FirmUpdateOspreyH_ChangeModeWait();
+    void FirmUpdateOspreyH_UpdateExecuteWait();
+    void FirmUpdateFuncTamarindHTTPUploadProgress(qint64 bytesSent, qint64 bytesTotal);
+    void tcpClientResults(PD_TCP_REPLY m_PD_TCP_REPLY);
+
+private:
+    int scaledMs(qint64 ms) const;
+    bool stepTimedOut() const;
+    void log(const QString &text) const;
+    QString stateItems() const;
+    void setResult(int code); // sessionStatus and componentStatus[currentComponent]
+    void endWithTransportError(const QString &line);
+    void releaseUpload();
+
+    QNetworkReply *send(const LanUpdate::Request &request);
+    // A request whose body streams the firmware file; false when the file cannot be read.
+    bool sendUpload(const LanUpdate::Request &request);
+
+    int legacyUploadNext();
+    int cgiStep();
+    int timedStep();
+    int chunkedStep();
+    int keyedStep();
+
+    void legacyReply(const QByteArray &body);
+    void cgiReply(const QByteArray &body, int httpStatus);
+    void timedReply(const QByteArray &body, int httpStatus);
+    void chunkedReply(const QByteArray &body, int httpStatus);
+    void keyedReply(int httpStatus);
+    void startControlRequest(int flags);
+
+    QNetworkAccessManager m_manager;
+    QTimer m_httpTimer;
+    QTimer m_waitTimer;
+    QTimer m_errorCheckTimer;
+    QPointer<TcpClient> m_tcpClient;
+    QPointer<QNetworkReply> m_pendingReply;
+    QPointer<QIODevice> m_uploadBody; // streamed body of the pending upload
+    QFile m_chunkFile;                // chunked dialect: read one chunk at a time
+    double m_scale = 1.0;
+
+    int m_displayIndex = -1;
+    QString m_address;
+    SeriesId m_seriesId = 0;
+    LanUpdate::Dialect m_dialect = LanUpdate::Dialect::None;
+    QStringList m_fileNames;
+    LanUpdate::SlotState m_slots;
+    LanUpdate::SlotValues m_componentRetries{};
+    int m_currentComponent = -1;
+    int m_checkComponent = -1;
+    int m_sessionStatus = 0;
+    int m_stepState = -1;
+    int m_keyedStep = -1;
+    int m_stepTimeoutSecs = 0;
+    QElapsedTimer m_stepClock;
+    int m_startInterval = 0;
+    int m_errorCount = 0;
+    int m_checkRetries = 0;
+    bool m_uploading = false;
+    int m_uploadPercent = -1;
+    qint64 m_uploadSize = 0;
+    qint64 m_uploadOffset = 0;
+    qint32 m_uploadToken = 0;
+    int m_startRetries = 0;
+    bool m_nearlyDone = false;
+    qint64 m_lastBytesSent = 0;
+};
