@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <limits>
 
@@ -68,6 +68,7 @@ void FileDownloader::start()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply = m_manager->get(request);
+    m_reply->setReadBufferSize(kReadBufferBytes);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &FileDownloader::downloadProgress);
     connect(m_reply, &QNetworkReply::finished, this, &FileDownloader::downloadFinished);
     connect(m_reply, &QNetworkReply::readyRead, this, &FileDownloader::downloadReadyRead);
@@ -85,8 +86,13 @@ bool FileDownloader::openTarget()
         finish(DownloadStatus::DeleteFailed);
         return false;
     }
-    m_file = std::make_unique<QSaveFile>(m_targetFile);
-    if (!m_file->open(QIODevice::WriteOnly)) {
+    // Written under a temporary name beside the target and renamed once
+    // complete, so that no partial file ever lies under the target's name.
+    // Not synced to the disk: firmware is verified by its digest before
+    // any use, and waiting for the disk would freeze the window.
+    m_file = std::make_unique<QTemporaryFile>(target.absolutePath() + QLatin1String("/.")
+                                              + target.fileName() + QLatin1String(".XXXXXX"));
+    if (!m_file->open()) {
         m_file.reset();
         finish(DownloadStatus::WriteFailed);
         return false;
@@ -184,7 +190,9 @@ void FileDownloader::downloadFinished()
         return;
     }
     if (m_file) {
-        const bool saved = m_file->commit();
+        const bool saved = m_file->flush() && m_file->rename(m_targetFile);
+        if (saved)
+            m_file->setAutoRemove(false);
         m_file.reset();
         if (!saved) {
             finish(DownloadStatus::WriteFailed);
@@ -213,7 +221,6 @@ void FileDownloader::discardFile()
 {
     if (!m_file)
         return;
-    m_file->cancelWriting();
     m_file.reset(); // removes the temporary file
 }
 

@@ -12,7 +12,7 @@
 #include <memory>
 
 class QNetworkAccessManager;
-class QSaveFile;
+class QTemporaryFile;
 
 // Fetches one URL with an HTTP GET, keeping the body in memory (empty target
 // file) or streaming it into the target file, with a running MD5 over what
@@ -41,6 +41,10 @@ public:
     static constexpr int kStallTimeoutMs = 30000;
     // In-memory bodies stop growing once they hold this many bytes.
     static constexpr int kMemoryLimit = 1000000;
+    // Bytes received but not yet written: the network is read no faster than
+    // the file is written and hashed, so memory stays flat and each chunk is
+    // handled in a moment however large the firmware.
+    static constexpr qint64 kReadBufferBytes = 1 << 20;
 
     // `expectedMd5` is the raw 16-byte digest the body must have (empty: no
     // check). `useReplyTimer` limits the wait for the server (ReplyTimerMode).
@@ -85,7 +89,7 @@ private:
 
     QString m_targetFile;
     QUrl m_url;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QTemporaryFile> m_file;
     int m_id;
     QTimer m_replyTimer;
     bool m_useReplyTimer;
