@@ -97,6 +97,119 @@
     </message>
 </context>
 <context>
+    <name>CreateUSBDriveDialog</name>
+    <message>
+        <source>Create Firmware USB Drive</source>
+        <translation>ファームウェア USB ドライブの作成</translation>
+    </message>
+    <message>
+        <source>Firmware Information</source>
+        <translation>ファームウェア情報</translation>
+    </message>
+    <message>
+        <source>Prepares and makes ready the contents of a USB drive for updating the display firmware via USB. Connect a USB drive formatted as indicated below and select &quot;Copy files&quot;. &lt;br&gt;&lt;br&gt;When complete, follow the &quot;USB Update Instructions&quot; tab for using the drive to update the display firmware.</source>
+        <translation>USB 経由でディスプレイのファームウェアを更新するための USB ドライブの内容を準備します。下記の形式でフォーマットされた USB ドライブを接続し、「ファイルをコピー」を選択してください。&lt;br&gt;&lt;br&gt;完了したら、「USB 更新手順」タブに従ってドライブを使用し、ディスプレイのファームウェアを更新してください。</translation>
+    </message>
+    <message>
+        <source>Firmware version:</source>
+        <translation>ファームウェアのバージョン:</translation>
+    </message>
+    <message>
+        <source>Firmware revision:</source>
+        <translation>ファームウェアのリビジョン:</translation>
+    </message>
+    <message>
+        <source>Date released:</source>
+        <translation>リリース日:</translation>
+    </message>
+    <message>
+        <source>Applicable display models:</source>
+        <translation>対象のディスプレイ機種:</translation>
+    </message>
+    <message>
+        <source>Product documentation:</source>
+        <translation>製品ドキュメント:</translation>
+    </message>
+    <message>
+        <source>USB drive space required:</source>
+        <translation>必要な USB ドライブの空き容量:</translation>
+    </message>
+    <message>
+        <source>Supported USB format(s):</source>
+        <translation>対応する USB フォーマット:</translation>
+    </message>
+    <message>
+        <source>Usage restrictions:</source>
+        <translation>使用上の制限:</translation>
+    </message>
+    <message>
+        <source>Removable USB drives:</source>
+        <translation>リムーバブル USB ドライブ:</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Refresh USB drive list&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;USB ドライブの一覧を更新&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Revision History</source>
+        <translation>リビジョン履歴</translation>
+    </message>
+    <message>
+        <source>USB update instructions</source>
+        <translation>USB 更新手順</translation>
+    </message>
+    <message>
+        <source>Eject drive</source>
+        <translation>ドライブを取り出す</translation>
+    </message>
+    <message>
+        <source>Copy files</source>
+        <translation>ファイルをコピー</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>No suitably formatted USB drives found.</source>
+        <translation>適切にフォーマットされた USB ドライブが見つかりません。</translation>
+    </message>
+    <message>
+        <source>Ready.</source>
+        <translation>準備完了。</translation>
+    </message>
+    <message>
+        <source>Select a suitably formatted USB drive.</source>
+        <translation>適切にフォーマットされた USB ドライブを選択してください。</translation>
+    </message>
+    <message>
+        <source>&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;&lt;font color=&quot;red&quot;&gt;</source>
+        <comment>formatting for error message</comment>
+        <translation>&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt;&lt;font color=&quot;red&quot;&gt;</translation>
+    </message>
+    <message>
+        <source>Existing firmware files on drive %1 will be deleted. Proceed?</source>
+        <comment>1=drive name</comment>
+        <translation>ドライブ %1 にある既存のファームウェア ファイルは削除されます。続行しますか?</translation>
+    </message>
+    <message>
+        <source>Error: The drive could not be ejected (%1).</source>
+        <translation>エラー: ドライブを取り出せませんでした (%1)。</translation>
+    </message>
+    <message>
+        <source>Drive %1 was ejected and can be removed.</source>
+        <comment>1=drive name</comment>
+        <translation>ドライブ %1 を取り出しました。取り外すことができます。</translation>
+    </message>
+</context>
+<context>
+    <name>DiskServiceDriveSource</name>
+    <message>
+        <source>The drive cannot be ejected from here.</source>
+        <translation>このドライブはここから取り出せません。</translation>
+    </message>
+</context>
+<context>
     <name>DisplayInfoPanel</name>
     <message>
         <source>&lt;h3&gt;&lt;img src=&quot;:/resources/warning.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Unable to download firmware definitions&lt;/h3&gt;&lt;p&gt;Check the Internet connection and restart this application.&lt;/p&gt;</source>
@@ -312,6 +425,61 @@
     </message>
 </context>
 <context>
+    <name>DownloadFirmwareForOfflineDialog</name>
+    <message>
+        <source>Download firmware for offline use</source>
+        <translation>オフライン用にファームウェアをダウンロード</translation>
+    </message>
+    <message>
+        <source>Select the display models whose firmware should be kept in the firmware folder for updates on a network without Internet access. Models that share a firmware are selected together; firmware already downloaded is shown checked.</source>
+        <translation>インターネットに接続できないネットワークで更新するために、ファームウェア フォルダーに保存しておくディスプレイ機種を選択してください。同じファームウェアを使う機種はまとめて選択されます。ダウンロード済みのファームウェアはチェックされた状態で表示されます。</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>ダウンロード</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source> (%1)</source>
+        <comment>1=info about serial number restriction</comment>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <comment>fw download is complete</comment>
+        <translation>準備完了</translation>
+    </message>
+    <message>
+        <source>Firmware download</source>
+        <translation>ファームウェアのダウンロード</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <comment>fw is downloading</comment>
+        <translation>ダウンロード中...</translation>
+    </message>
+    <message>
+        <source>Downloaded %1 of %2 files (%3 %4)</source>
+        <comment>1=files remaining, 2=total files to download 3=download speed 4=speed units</comment>
+        <translation>%2 ファイル中 %1 ファイルをダウンロードしました (%3 %4)</translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>ダウンロード エラー</translation>
+    </message>
+    <message>
+        <source>Download complete</source>
+        <translation>ダウンロード完了</translation>
+    </message>
+</context>
+<context>
     <name>DownloadStatus</name>
     <message>
         <source>No error</source>
@@ -340,6 +508,13 @@
     <message>
         <source>Unknown error: %1</source>
         <translation>不明なエラー: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSource</name>
+    <message>
+        <source>The drive cannot be ejected from here.</source>
+        <translation>このドライブはここから取り出せません。</translation>
     </message>
 </context>
 <context>
@@ -406,6 +581,18 @@
     <message>
         <source>Error: Update failed.</source>
         <translation>エラー: 更新に失敗しました。</translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <comment>1=number (for unknown status type)</comment>
+        <translation>ステータス: %1</translation>
+    </message>
+</context>
+<context>
+    <name>MountedVolumeDriveSource</name>
+    <message>
+        <source>No disk service: drives found from the mounted volumes.</source>
+        <translation>ディスク サービスがありません: マウントされたボリュームからドライブを検出しました。</translation>
     </message>
 </context>
 <context>
@@ -675,6 +862,40 @@ Are you sure you want to quit?</source>
         <comment>1=number of displays</comment>
         <translation>%1 台のディスプレイの情報を更新しています...</translation>
     </message>
+    <message>
+        <source>The firmware folder is not available.</source>
+        <translation>ファームウェア フォルダーを使用できません。</translation>
+    </message>
+    <message>
+        <source>Downloading %1 files</source>
+        <comment>1=number of downloads</comment>
+        <translation>%1 個のファイルをダウンロード中</translation>
+    </message>
+    <message>
+        <source>Downloading %1% %2</source>
+        <comment>1=progress percentage 2=message</comment>
+        <translation>ダウンロード中 %1% %2</translation>
+    </message>
+    <message>
+        <source>Download complete</source>
+        <translation>ダウンロード完了</translation>
+    </message>
+    <message>
+        <source>Download canceled</source>
+        <translation>ダウンロードをキャンセルしました</translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>ダウンロード エラー</translation>
+    </message>
+    <message>
+        <source>No Files to clear</source>
+        <translation>消去するファイルはありません</translation>
+    </message>
+    <message>
+        <source>Files cleared</source>
+        <translation>ファイルを消去しました</translation>
+    </message>
 </context>
 <context>
     <name>ReleaseDbRetrieval</name>
@@ -689,6 +910,17 @@ Are you sure you want to quit?</source>
     <message>
         <source>Error %1 downloading firmware definitions. Check Internet connection and restart.</source>
         <translation>ファームウェア定義のダウンロード中にエラー %1 が発生しました。インターネット接続を確認して再起動してください。</translation>
+    </message>
+</context>
+<context>
+    <name>RemovableDrives</name>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
     </message>
 </context>
 <context>
@@ -787,6 +1019,113 @@ Are you sure you want to quit?</source>
     <message>
         <source>Prevent this PC from restarting, going into a sleep mode, or applying Windows update while a firmware update is in progress.</source>
         <translation>ファームウェアの更新中は、この PC が再起動したり、スリープ モードに移行したり、Windows Update を適用したりしないようにしてください。</translation>
+    </message>
+</context>
+<context>
+    <name>UsbDriveCopy</name>
+    <message>
+        <source>Error: Invalid drive selected.</source>
+        <translation>エラー: 無効なドライブが選択されました。</translation>
+    </message>
+    <message>
+        <source>Error: Copied file(s) failed verification.</source>
+        <translation>エラー: コピーしたファイルの検証に失敗しました。</translation>
+    </message>
+    <message>
+        <source>Error: Source file(s) missing.</source>
+        <translation>エラー: コピー元のファイルがありません。</translation>
+    </message>
+    <message>
+        <source>Error: Unable to delete existing files.</source>
+        <translation>エラー: 既存のファイルを削除できません。</translation>
+    </message>
+    <message>
+        <source>Error: Not enough free space on USB drive.</source>
+        <translation>エラー: USB ドライブの空き容量が不足しています。</translation>
+    </message>
+    <message>
+        <source>Error: Unable to copy file(s).</source>
+        <translation>エラー: ファイルをコピーできません。</translation>
+    </message>
+    <message>
+        <source>Copying &apos;%1&apos;</source>
+        <comment>1=file name</comment>
+        <translation>&apos;%1&apos; をコピー中</translation>
+    </message>
+    <message>
+        <source>Verifying &apos;%1&apos;</source>
+        <translation>&apos;%1&apos; を検証中</translation>
+    </message>
+    <message>
+        <source>Copied firmware file(s) to USB drive.</source>
+        <translation>ファームウェア ファイルを USB ドライブにコピーしました。</translation>
+    </message>
+</context>
+<context>
+    <name>UsbDriveTexts</name>
+    <message>
+        <source>&lt;b&gt;Revision %1&lt;/b&gt;</source>
+        <translation>&lt;b&gt;リビジョン %1&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt; (version %1)&lt;/b&gt;</source>
+        <translation>&lt;b&gt; (バージョン %1)&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Unknown.</source>
+        <comment>if can&apos;t determine file size</comment>
+        <translation>不明。</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>バイト</translation>
+    </message>
+    <message>
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message>
+        <source>kB</source>
+        <translation>kB</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <comment>1=file size 2=units</comment>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>separator for file systems</comment>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <comment>no restrictions</comment>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source> </source>
+        <comment>separator for region and description</comment>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>separator between models</comment>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>No instructions available.</source>
+        <translation>手順はありません。</translation>
+    </message>
+    <message>
+        <source>%1&lt;br&gt;&lt;br&gt;</source>
+        <comment>separator for USB instruction steps</comment>
+        <translation>%1&lt;br&gt;&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;i&gt;&lt;b&gt;Step %1&lt;/b&gt;&lt;/i&gt;&lt;br&gt;%2&lt;br&gt;&lt;br&gt;</source>
+        <comment>1=step count 2=instructions</comment>
+        <translation>&lt;i&gt;&lt;b&gt;手順 %1&lt;/b&gt;&lt;/i&gt;&lt;br&gt;%2&lt;br&gt;&lt;br&gt;</translation>
     </message>
 </context>
 <context>
@@ -1024,6 +1363,37 @@ Are you sure you want to quit?</source>
     <message>
         <source>Unknown</source>
         <translation>不明</translation>
+    </message>
+</context>
+<context>
+    <name>search_model_dialog</name>
+    <message>
+        <source>Search display model</source>
+        <translation>ディスプレイ機種の検索</translation>
+    </message>
+    <message>
+        <source>Start inputting the display model name, select a model from the list, then click OK to download the latest firmware to a USB drive.</source>
+        <translation>ディスプレイの機種名を入力し始め、一覧から機種を選択して OK をクリックすると、最新のファームウェアを USB ドライブ用にダウンロードします。</translation>
+    </message>
+    <message>
+        <source>Search model name:</source>
+        <translation>機種名の検索:</translation>
+    </message>
+    <message>
+        <source>Model variant:</source>
+        <translation>機種バリエーション:</translation>
+    </message>
+    <message>
+        <source>Region variant:</source>
+        <translation>地域バリエーション:</translation>
+    </message>
+    <message>
+        <source>Select the model variant.</source>
+        <translation>機種バリエーションを選択してください。</translation>
+    </message>
+    <message>
+        <source>Select the region variant.</source>
+        <translation>地域バリエーションを選択してください。</translation>
     </message>
 </context>
 </TS>
