@@ -129,8 +129,6 @@ bool UsbDriveCopy::isSafeFolderName(const QString &folder)
 QString UsbDriveCopy::resultText(int result)
 {
     switch (result) {
-    case Success:
-        return {};
     case InvalidDrive:
         return tr("Error: Invalid drive selected.");
     case VerifyFailed:

@@ -42,7 +42,7 @@ public:
     // Copies and verifies; one of Result.
     int run(const QString &rootPath);
 
-    // The message for a result, empty for Success.
+    // The message for a failed result.
     static QString resultText(int result);
 
 signals:

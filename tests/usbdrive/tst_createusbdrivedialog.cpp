@@ -27,7 +27,8 @@ Q_DECLARE_METATYPE(FirmwareRelease)
 namespace {
 
 const QByteArray kAlpha = "alpha firmware";
-const QByteArray kBravo(3000, 'b');
+// More than one piece of what is sent to the device while copying.
+const QByteArray kBravo(5 << 20, 'b');
 
 QString md5(const QByteArray &data)
 {
@@ -94,6 +95,7 @@ private slots:
     void texts_data();
     void texts();
     void driveList();
+    void ejectAfterCopy();
     void diskServiceAndBootSectors();
     void copy_data();
     void copy();
@@ -110,9 +112,11 @@ void tst_CreateUSBDriveDialog::texts_data()
     package.updateViaUSB = 5;
     QTest::newRow("1000 bytes need 1 kB") << package << "space" << "1 kB";
     QTest::newRow("nothing known") << FirmwareRelease() << "space" << "Unknown.";
-    QTest::newRow("kB") << twoFiles() << "space" << "3 kB";
-    package.fileSize = 2000000;
-    QTest::newRow("2 MB") << package << "space" << "2 MB";
+    QTest::newRow("MB") << twoFiles() << "space" << "5 MB";
+    package.fileSize = 2000;
+    QTest::newRow("kB") << package << "space" << "2 kB";
+    package.fileSize = 500;
+    QTest::newRow("bytes") << package << "space" << "525 bytes";
     QTest::newRow("formats from the bits") << package << "formats" << "FAT16, NTFS";
     QTest::newRow("no restriction") << package << "restrictions" << "None";
     FirmwareRelease restricted;
@@ -161,6 +165,7 @@ void tst_CreateUSBDriveDialog::driveList()
     source->add({drive(dir.path(), "STICK16", "FAT16"), -1});
     source->add({drive(dir.path() + "/", "STICK32", "fat32"), -1});
     source->add({drive(dir.path(), "SYSTEM", "NTFS", false), -1});
+    FolderDriveSource *folders = source.get();
     CreateUSBDriveDialog dialog(nullptr, twoFiles(), dir.path(), std::move(source));
     auto *list = childOrFail<QComboBox>(&dialog, "drive_comboBox");
     auto *status = childOrFail<QLabel>(&dialog, "status_label");
@@ -177,18 +182,48 @@ void tst_CreateUSBDriveDialog::driveList()
     QCOMPARE(list->currentData().toString(), dir.path() + "/");
     QCOMPARE(status->text(), "Ready.");
     QVERIFY(copy->isEnabled());
+    folders->add({drive(dir.path(), "NEW", "FAT32"), -1});
+    childOrFail<QPushButton>(&dialog, "refresh_pushButton")->click();
+    QCOMPARE(list->count(), 3);
 
     // Without the disk service the list says how it was made.
     CreateUSBDriveDialog fallback(nullptr, twoFiles(), dir.path(), std::make_unique<MountedVolumeDriveSource>());
     list = childOrFail<QComboBox>(&fallback, "drive_comboBox");
     QCOMPARE(list->itemText(list->count() - 1), MountedVolumeDriveSource().note());
     QCOMPARE(childOrFail<QLabel>(&fallback, "status_label")->text(), "No suitably formatted USB drives found.");
+    QVERIFY(!MountedVolumeDriveSource().volumeState(dir.path()).valid); // a folder is no volume
 
     // The test drive of the settings.
     TestSettingsLocation settings;
     settings.setMainValue("Test USB Drive Folder", dir.path());
     CreateUSBDriveDialog configured(nullptr, twoFiles(), dir.path());
     QCOMPARE(childOrFail<QComboBox>(&configured, "drive_comboBox")->currentData().toString(), dir.path());
+}
+
+void tst_CreateUSBDriveDialog::ejectAfterCopy()
+{
+    struct Ejecting : FolderDriveSource
+    {
+        bool eject(const RemovableDrive &, QString *) override { return true; }
+    };
+    QTemporaryDir dir;
+    const QString root = dir.filePath("drive");
+    QVERIFY(writeFile(dir.filePath("A.BIN"), kAlpha) && writeFile(dir.filePath("B.BIN"), kBravo));
+    for (bool ejects : {false, true}) {
+        QVERIFY(QDir(root).removeRecursively() && QDir().mkpath(root));
+        std::unique_ptr<FolderDriveSource> drives(ejects ? new Ejecting : new FolderDriveSource);
+        drives->add({drive(dir.path(), "OTHER", "FAT32"), -1});
+        drives->add({{root, "STICK", "FAT32", 1 << 30, true, "/block/sdb1"}, -1});
+        CreateUSBDriveDialog dialog(nullptr, twoFiles(), dir.path(), std::move(drives));
+        auto *eject = childOrFail<QPushButton>(&dialog, "eject_pushButton");
+        childOrFail<QComboBox>(&dialog, "drive_comboBox")->setCurrentIndex(1);
+        childOrFail<QPushButton>(&dialog, "copy_files_pushButton")->click();
+        QVERIFY(eject->isVisibleTo(&dialog));
+        eject->click();
+        QCOMPARE(childOrFail<QLabel>(&dialog, "status_label")->text().contains(
+                     ejects ? "was ejected and can be removed" : "could not be ejected"), true);
+        QVERIFY(!eject->isVisibleTo(&dialog));
+    }
 }
 
 void tst_CreateUSBDriveDialog::diskServiceAndBootSectors()
@@ -210,9 +245,12 @@ void tst_CreateUSBDriveDialog::diskServiceAndBootSectors()
     QCOMPARE(fileSystemFromBootSector(bootSector(245, 64, 512, 4000000)), "FAT16");
     QCOMPARE(fileSystemFromBootSector(bootSector(0, 8, 0, 4000000)), "FAT32");
     QCOMPARE(fileSystemFromBootSector(bootSector(12, 4, 512, 8000)), "FAT12");
-    QByteArray ntfs(512, '\0');
-    ntfs.replace(3, 8, "NTFS    ");
-    QCOMPARE(fileSystemFromBootSector(ntfs), "NTFS");
+    QCOMPARE(fileSystemFromBootSector(bootSector(245, 64, 512, 400)), QString()); // smaller than its tables
+    for (const QString &name : {QStringLiteral("NTFS"), QStringLiteral("exFAT")}) {
+        QByteArray sector(512, '\0');
+        sector.replace(3, 8, name.toUpper().leftJustified(8).toLatin1());
+        QCOMPARE(fileSystemFromBootSector(sector), name);
+    }
     QCOMPARE(fileSystemFromBootSector(QByteArray(512, '\0')), QString());
     QCOMPARE(fileSystemFromBootSector("short"), QString());
 }

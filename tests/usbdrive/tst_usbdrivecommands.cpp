@@ -61,7 +61,7 @@ void tst_UsbDriveCommands::driveForModelPickedByName()
         usbDialog = std::make_unique<ModalAnswer<QDialog>>([&](QDialog *usb) {
             childOrFail<QPushButton>(usb, "copy_files_pushButton")->click();
             status = childOrFail<QLabel>(usb, "status_label")->text();
-            usb->reject();
+            childOrFail<QPushButton>(usb, "close_pushButton")->click();
         });
         childOrFail<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
     });
