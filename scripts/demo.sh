@@ -8,6 +8,10 @@
 #
 #   scripts/demo.sh                 needs root for the namespaces
 #   scripts/demo.sh --screenshot F  no window: runs under Xvfb, saves F, stops
+#   --scene offline                 with --screenshot: the offline download
+#                                   dialog during a download of three models
+#                                   (packages served slowly), instead of the
+#                                   main window
 #   --build DIR                     use that build as it is (no install, no build)
 # Exits with 0 when the window was closed normally, non-zero on a failure.
 set -euo pipefail
@@ -16,10 +20,12 @@ root="$(pwd)"
 
 screenshot=""
 build=""
+scene=main
 while [ $# -gt 0 ]; do
     case "$1" in
         --screenshot) screenshot="$(realpath -m "${2:?--screenshot needs a file name}")"; shift 2 ;;
         --build) build="$(realpath -m "${2:?--build needs a folder}")"; shift 2 ;;
+        --scene) scene="${2:?--scene needs a name}"; shift 2 ;;
         *) echo "demo: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -60,6 +66,16 @@ Main%20Dialog%20Width=1500
 Main%20Dialog%20Height=780
 CONF
 
+if [ "$scene" = offline ]; then
+    # Every package at 2 kB/s: the downloads last long enough to be seen.
+    faults=""
+    for package in "$build"/demo/firmwareupdates/packages/*; do
+        faults="$faults --fault slow:/firmwareupdates/packages/$(basename "$package")"
+    done
+    export VDFU_DEMO_SERVER_ARGS="$faults"
+elif [ "$scene" != main ]; then
+    echo "demo: unknown scene $scene" >&2; exit 2
+fi
 tools/demo/start-demo-netns.sh "$build" > "$home/demo.log" 2>&1 &
 demo_pid=$!
 # Both programs print a ready line once their sockets are bound.
@@ -81,15 +97,33 @@ else
     # demo catalogue announces a newer tool build, whose notice is closed
     # before the first display row is selected for the picture, which shows
     # the main window alone.
+    if [ "$scene" = offline ]; then
+        # Tools > Download firmware for offline use..., three models
+        # checked (K4-422, K5R-554, OL-P502 with OL-P602), Download; the
+        # picture shows the dialog with its progress dialog.
+        steps="
+        xdotool mousemove 62 10 click 1
+        sleep 1
+        xdotool mousemove 185 111 click 1
+        sleep 2
+        for y in 212 331 399; do xdotool mousemove 532 \$y click 1; sleep 0.3; done
+        xdotool mousemove 833 585 click 1
+        sleep 3
+        import -window root -crop 480x520+500+95 '$screenshot'"
+    else
+        # The first display row is selected for the picture.
+        steps="
+        xdotool mousemove 300 352 click 1
+        sleep 1
+        win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
+        import -window \"\${win:-root}\" '$screenshot'"
+    fi
     run_app xvfb-run -a -s "-screen 0 1600x900x24" sh -c "
         '$build/bin/VantorDisplayFirmwareUpdateTool' & app=\$!
         sleep 12
         xdotool key Return
         sleep 1
-        xdotool mousemove 300 352 click 1
-        sleep 1
-        win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
-        import -window \"\${win:-root}\" '$screenshot'
+        $steps
         kill \$app"
     [ -s "$screenshot" ] || { echo "demo: no screenshot was taken" >&2; exit 1; }
     echo "demo: screenshot saved to $screenshot"

@@ -72,7 +72,9 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
 
     m_logWindow = new SV_Information_Dialog(this);
     m_logWindow->hide();
+    // The maintenance commands stay out of sight; their shortcuts still work.
     ui->menuDebug->menuAction()->setVisible(false);
+    addActions(ui->menuDebug->actions());
 
     fillInterfaceSelector();
     loadSettings();

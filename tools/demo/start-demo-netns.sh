@@ -61,7 +61,10 @@ for d in doc["displays"]:
 json.dump(doc, open(sys.argv[2], "w"))
 PY
 
-ip netns exec "$app_ns" "$bin/vdfu-firmwareserver" --root "$catalogue" --address 127.0.0.1 --port 8070 &
+# VDFU_DEMO_SERVER_ARGS: more firmware server options, e.g. faults.
+# shellcheck disable=SC2086
+ip netns exec "$app_ns" "$bin/vdfu-firmwareserver" --root "$catalogue" --address 127.0.0.1 --port 8070 \
+    ${VDFU_DEMO_SERVER_ARGS:-} &
 server=$!
 ip netns exec "$display_ns" "$bin/vdfu-displaysim" --fleet "$fleet" &
 sim=$!

@@ -13,6 +13,7 @@ QString deliveryName(HttpResponse::Delivery d)
     case HttpResponse::Delivery::NoAnswer: return QStringLiteral("noAnswer");
     case HttpResponse::Delivery::StallBody: return QStringLiteral("stallBody");
     case HttpResponse::Delivery::DropMidBody: return QStringLiteral("dropMidBody");
+    case HttpResponse::Delivery::Slow: return QStringLiteral("slow");
     }
     return QString();
 }

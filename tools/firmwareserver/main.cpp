@@ -22,6 +22,7 @@ QString deliveryName(HttpResponse::Delivery d)
     case HttpResponse::Delivery::NoAnswer: return QStringLiteral("stallHeaders");
     case HttpResponse::Delivery::StallBody: return QStringLiteral("stallBody");
     case HttpResponse::Delivery::DropMidBody: return QStringLiteral("drop");
+    case HttpResponse::Delivery::Slow: return QStringLiteral("slow");
     }
     return QString();
 }

@@ -74,6 +74,7 @@ const QHash<QString, ServeFaults::Kind> &kindNames()
         {QStringLiteral("stallHeaders"), ServeFaults::StallHeaders},
         {QStringLiteral("stallBody"), ServeFaults::StallBody},
         {QStringLiteral("drop"), ServeFaults::Drop},
+        {QStringLiteral("slow"), ServeFaults::Slow},
         {QStringLiteral("corrupt"), ServeFaults::Corrupt},
         {QStringLiteral("missingEntry"), ServeFaults::MissingEntry},
     };
@@ -87,7 +88,7 @@ bool ServeFaults::add(const QString &kind, const QString &path, QString *error)
     const auto it = kindNames().find(kind);
     if (it == kindNames().end() || !path.startsWith(QLatin1Char('/'))) {
         *error = QStringLiteral("bad fault \"%1:%2\": kinds are notFound, serverError, stallHeaders, "
-                                "stallBody, drop, corrupt, missingEntry; paths start with /").arg(kind, path);
+                                "stallBody, drop, slow, corrupt, missingEntry; paths start with /").arg(kind, path);
         return false;
     }
     m_faults.insert(path.toUtf8(), it.value());
@@ -158,6 +159,7 @@ void ServeFaults::apply(const HttpRequest &request, HttpResponse &response) cons
     case StallHeaders: response.delivery = HttpResponse::Delivery::NoAnswer; break;
     case StallBody: response.delivery = HttpResponse::Delivery::StallBody; break;
     case Drop: response.delivery = HttpResponse::Delivery::DropMidBody; break;
+    case Slow: response.delivery = HttpResponse::Delivery::Slow; break;
     case Corrupt:
         if (response.body.isEmpty())
             response.body = "x";

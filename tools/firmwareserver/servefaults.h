@@ -11,14 +11,14 @@
 // line as KIND:PATH or in a JSON file {"faults":[{"kind":..,"path":..}]}.
 // Kinds: notFound (404), serverError (500), stallHeaders (never answers),
 // stallBody (half the body, then nothing), drop (half the body, then the
-// connection closes), corrupt (full length, one byte changed so the MD5
+// connection closes), slow (the body at 2 kB/s), corrupt (full length, one byte changed so the MD5
 // differs from the catalogue's), missingEntry (a zip archive without its last
 // entry; served JSON documents give that package the shortened archive's
 // size and MD5, so it downloads intact and only its extraction fails).
 class ServeFaults
 {
 public:
-    enum Kind { NotFound, ServerError, StallHeaders, StallBody, Drop, Corrupt, MissingEntry };
+    enum Kind { NotFound, ServerError, StallHeaders, StallBody, Drop, Slow, Corrupt, MissingEntry };
     // The contents of the file a URL path names (empty when none).
     using FileSource = std::function<QByteArray(const QByteArray &urlPath)>;
 

@@ -4,6 +4,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 constexpr qint64 kReadBufferBytes = 256 * 1024; // per connection, bounds memory
@@ -200,6 +202,23 @@ void HttpServer::deliver(QTcpSocket *socket, const HttpResponse &response)
     }
     const QByteArray head = HttpMessage::responseHead(response.status, response.contentType,
                                                       response.body.size());
+    if (response.delivery == Delivery::Slow) {
+        socket->write(head);
+        // A piece every pace interval until the body is out, then close.
+        auto *pace = new QTimer(socket);
+        auto sent = std::make_shared<int>(0);
+        connect(pace, &QTimer::timeout, socket, [socket, pace, sent, body = response.body]() {
+            const int piece = HttpResponse::kSlowBytesPerSecond * kPaceIntervalMs / 1000;
+            socket->write(body.mid(*sent, piece));
+            *sent += piece;
+            if (*sent >= body.size()) {
+                pace->stop();
+                socket->disconnectFromHost();
+            }
+        });
+        pace->start(kPaceIntervalMs);
+        return;
+    }
     if (response.delivery == Delivery::Normal) {
         socket->write(head + response.body);
         socket->disconnectFromHost(); // after the pending bytes are written

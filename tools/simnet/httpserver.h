@@ -19,7 +19,10 @@ struct HttpResponse
         NoAnswer,     // read the request, never send anything
         StallBody,    // send the head and half the body, then nothing
         DropMidBody,  // send the head and half the body, then close
+        Slow,         // send the head, then the body at kSlowBytesPerSecond
     };
+
+    static constexpr int kSlowBytesPerSecond = 2048;
 
     int status = 200;
     QByteArray contentType = QByteArrayLiteral("text/html");
