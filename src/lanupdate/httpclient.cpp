@@ -3,7 +3,7 @@
 #include "app/timing.h"
 #include "discovery/tcpclient.h"
 #include "displaylist/updatestatus.h"
-#include "lanupdate/uploadbodydevice.h"
+#include "lanupdate/directrequest.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -65,12 +65,7 @@ HttpClient::HttpClient(QObject *parent)
 HttpClient::~HttpClient()
 {
     m_manager.disconnect(this);
-    if (m_pendingReply) {
-        QNetworkReply *reply = m_pendingReply;
-        m_pendingReply = nullptr;
-        reply->abort();
-        delete reply;
-    }
+    dropPendingRequest();
     if (m_tcpClient) {
         m_tcpClient->disconnect(this);
         m_tcpClient->deleteLater();
@@ -178,45 +173,59 @@ void HttpClient::endWithTransportError(const QString &line)
     log(line + QLatin1Char(' ') + stateItems());
 }
 
-void HttpClient::releaseUpload()
+void HttpClient::dropPendingRequest()
 {
+    if (m_pendingReply) {
+        QNetworkReply *reply = m_pendingReply;
+        m_pendingReply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    if (m_pendingDirect) {
+        m_pendingDirect->abort();
+        m_pendingDirect->deleteLater();
+        m_pendingDirect = nullptr;
+    }
     m_chunkFile.close();
 }
 
-QNetworkReply *HttpClient::send(const Request &request)
+bool HttpClient::send(const Request &request)
 {
+    m_stepClock.restart();
+    if (m_dialect != Dialect::Chunked) {
+        auto *direct = new DirectRequest(request, this);
+        if (!direct->start()) {
+            delete direct;
+            return false;
+        }
+        connect(direct, &DirectRequest::finished, this, [this, direct] { directFinished(direct); });
+        if (!request.bodyFile.isEmpty()) {
+            m_uploadPercent = 0;
+            connect(direct, &DirectRequest::uploadProgress, this, [this](qint64 sent, qint64 total) {
+                if (total > 0)
+                    m_uploadPercent = int(sent * 100 / total);
+            });
+        }
+        m_pendingDirect = direct;
+        return true;
+    }
     QNetworkRequest networkRequest(request.url);
     // The display speaks HTTP/1.1 only.
     networkRequest.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     for (const auto &field : request.headers)
         networkRequest.setRawHeader(field.first, field.second);
-    QNetworkReply *reply = nullptr;
-    if (request.method == "GET") {
-        reply = m_manager.get(networkRequest);
-    } else if (!request.bodyFile.isEmpty()) {
-        auto *body = new UploadBodyDevice(request.body, request.bodyFile, request.bodyTail);
-        if (!body->open(QIODevice::ReadOnly)) {
-            delete body;
-            return nullptr;
-        }
-        reply = m_manager.post(networkRequest, body);
-        body->setParent(reply); // released with the reply
-        connect(reply, &QNetworkReply::uploadProgress, this, [this](qint64 sent, qint64 total) {
-            if (total > 0)
-                m_uploadPercent = int(sent * 100 / total);
-        });
-    } else {
-        reply = m_manager.post(networkRequest, request.body);
-    }
-    m_pendingReply = reply;
-    m_stepClock.restart();
-    return reply;
+    m_pendingReply = request.method == "GET" ? m_manager.get(networkRequest) : m_manager.post(networkRequest, request.body);
+    return true;
 }
 
-bool HttpClient::sendUpload(const Request &request)
+void HttpClient::directFinished(DirectRequest *request)
 {
-    m_uploadPercent = 0;
-    return send(request) != nullptr;
+    request->deleteLater();
+    if (request != m_pendingDirect)
+        return;
+    m_pendingDirect = nullptr;
+    handleReply(request->isTransportError(), request->errorString(), request->httpStatus(), request->body());
 }
 
 // ---------------------------------------------------------------- the tick
@@ -290,12 +299,7 @@ void HttpClient::HttpTimerHandle()
         m_httpTimer.stop();
         m_uploading = false;
         // Nothing more goes to the display: a request still under way is dropped.
-        if (m_pendingReply) {
-            QNetworkReply *reply = m_pendingReply;
-            m_pendingReply = nullptr;
-            reply->abort();
-        }
-        releaseUpload();
+        dropPendingRequest();
     }
 }
 
@@ -337,15 +341,18 @@ void HttpClient::HttpErrorCheckTimerHandle()
 
 void HttpClient::FinishedHandle(QNetworkReply *reply)
 {
-    if (reply != m_pendingReply) {
-        reply->deleteLater();
-        return;
-    }
-    m_pendingReply = nullptr;
     reply->deleteLater();
+    if (reply != m_pendingReply)
+        return;
+    m_pendingReply = nullptr;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    handleReply(isTransportError(reply), reply->errorString(), status.toInt(), reply->readAll());
+}
 
-    if (isTransportError(reply)) {
-        const QString error = QLatin1Char('"') + reply->errorString() + QLatin1Char('"');
+void HttpClient::handleReply(bool transportError, const QString &errorText, int httpStatus, const QByteArray &body)
+{
+    if (transportError) {
+        const QString error = QLatin1Char('"') + errorText + QLatin1Char('"');
         switch (m_dialect) {
         case Dialect::Cgi:
         case Dialect::Timed:
@@ -365,13 +372,11 @@ void HttpClient::FinishedHandle(QNetworkReply *reply)
             endWithTransportError(QStringLiteral("reply error: ") + error);
             break;
         }
-        releaseUpload();
+        m_chunkFile.close();
         return;
     }
 
     m_errorCount = 0;
-    const QByteArray body = reply->readAll();
-    const int httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     switch (m_dialect) {
     case Dialect::Legacy:
         legacyReply(body);
@@ -410,7 +415,7 @@ int HttpClient::legacyUploadNext()
         log(QStringLiteral("Uploading FW# %1 file: \"%2\"").arg(slot + 1).arg(path));
         m_uploading = true;
         m_slots.progress[slot] = 0;
-        if (!file.isReadable() || !sendUpload(componentUpload(m_address, path, file.size()))) {
+        if (!file.isReadable() || !send(componentUpload(m_address, path, file.size()))) {
             setResult(UpdateStatus::UploadFailed);
             return UpdateStatus::UploadFailed;
         }
@@ -477,7 +482,7 @@ int HttpClient::cgiStep()
         m_checkComponent = firstPending(m_slots.pending);
         const QFileInfo file(m_fileNames.at(0));
         if (m_checkComponent < 0 || !file.isReadable()
-            || !sendUpload(fileUpload(Dialect::Cgi, address, stamp, file.filePath(), file.size()))) {
+            || !send(fileUpload(Dialect::Cgi, address, stamp, file.filePath(), file.size()))) {
             result = UpdateStatus::UploadFailed;
             break;
         }
@@ -592,7 +597,7 @@ int HttpClient::timedStep()
         m_checkComponent = firstPending(m_slots.pending);
         const QFileInfo file(m_fileNames.at(0));
         if (m_checkComponent < 0 || !file.isReadable()
-            || !sendUpload(fileUpload(Dialect::Timed, address, stamp, file.filePath(), file.size()))) {
+            || !send(fileUpload(Dialect::Timed, address, stamp, file.filePath(), file.size()))) {
             result = UpdateStatus::UploadFailed;
             break;
         }

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTimer>
 
+class DirectRequest;
 class QNetworkReply;
 class TcpClient;
 
@@ -21,6 +22,9 @@ class TcpClient;
 // and for each of six component slots (UpdateStatus codes). It emits no
 // signals: the update queue starts it and reads its accessors once a second.
 // Every time-out and wait goes through Timing::scaled, read at construction.
+// The legacy, CGI and timed dialects, whose header sets are fixed byte for
+// byte, go out as DirectRequest exactly as built; the chunked and keyed
+// dialects use the network access manager.
 class HttpClient : public QObject
 {
     Q_OBJECT
@@ -69,11 +73,12 @@ private:
     QString stateItems() const;
     void setResult(int code); // sessionStatus and componentStatus[currentComponent]
     void endWithTransportError(const QString &line);
-    void releaseUpload();
+    void dropPendingRequest();
 
-    QNetworkReply *send(const LanUpdate::Request &request);
-    // A request whose body streams the firmware file; false when the file cannot be read.
-    bool sendUpload(const LanUpdate::Request &request);
+    // False when the body's firmware file cannot be read (nothing is sent).
+    bool send(const LanUpdate::Request &request);
+    void directFinished(DirectRequest *request);
+    void handleReply(bool transportError, const QString &errorText, int httpStatus, const QByteArray &body);
 
     int legacyUploadNext();
     int cgiStep();
@@ -94,7 +99,7 @@ private:
     QTimer m_errorCheckTimer;
     QPointer<TcpClient> m_tcpClient;
     QPointer<QNetworkReply> m_pendingReply;
-    QPointer<QIODevice> m_uploadBody; // streamed body of the pending upload
+    QPointer<DirectRequest> m_pendingDirect;
     QFile m_chunkFile;                // chunked dialect: read one chunk at a time
     double m_scale = 1.0;
 
