@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
+#include <future>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,6 +37,18 @@ const QStringList kRootFirmwarePatterns{QStringLiteral("*.jbc"), QStringLiteral(
 void letWindowsPaint()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, kEventSliceMs);
+}
+
+// Runs a call that waits for the device (a flush takes a third of a second
+// even on a fast disk) on a thread of its own, and keeps painting meanwhile.
+// The file it works on is not touched here until it returns.
+template<typename Call>
+auto waitForDevice(Call call)
+{
+    auto result = std::async(std::launch::async, call);
+    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        letWindowsPaint();
+    return result.get();
 }
 
 bool insideRoot(const QString &rootPath, const QString &path)
@@ -69,9 +84,12 @@ void paceWriteback(QFile &file, qint64 written, qint64 *sent)
     if (written - *sent < kWritebackChunk)
         return;
     const int fd = file.handle();
-    if (*sent >= kWritebackChunk)
-        sync_file_range(fd, *sent - kWritebackChunk, kWritebackChunk,
-                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    const qint64 previous = *sent - kWritebackChunk;
+    if (previous >= 0)
+        waitForDevice([=] {
+            return sync_file_range(fd, previous, kWritebackChunk,
+                                   SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        });
     sync_file_range(fd, *sent, written - *sent, SYNC_FILE_RANGE_WRITE);
     *sent = written;
 #else
@@ -87,15 +105,19 @@ bool flushToDevice(QFile &file)
 {
     if (!file.flush())
         return false;
+    const int fd = file.handle();
 #ifdef Q_OS_WIN
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+    return waitForDevice([=] { return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(fd))); });
 #else
-    if (::fsync(file.handle()) != 0)
-        return false;
+    return waitForDevice([=] {
+        if (::fsync(fd) != 0)
+            return false;
 #ifdef Q_OS_LINUX
-    posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
+        // Dropping a large file's cached pages takes a while too.
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
 #endif
-    return true;
+        return true;
+    });
 #endif
 }
 
