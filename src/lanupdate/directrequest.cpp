@@ -94,9 +94,12 @@ void DirectRequest::readReply()
         finish(tr("The reply is too large."));
         return;
     }
-    if (m_headEnd < 0 && !parseHead())
+    // Unbuffered, a close by the display shows only in the state after a read.
+    if (m_socket.state() != QAbstractSocket::ConnectedState) {
+        socketError();
         return;
-    if (bodyComplete(false))
+    }
+    if ((m_headEnd >= 0 || parseHead()) && bodyComplete(false))
         finish();
 }
 
@@ -171,15 +174,16 @@ void DirectRequest::socketError()
 {
     if (m_done)
         return;
-    m_received += m_socket.readAll();
     // A reply without a length ends where the display closes the connection.
-    if (m_socket.error() == QAbstractSocket::RemoteHostClosedError && (m_headEnd >= 0 || parseHead())
-        && bodyComplete(true)) {
+    const bool closed = m_socket.error() == QAbstractSocket::RemoteHostClosedError
+        || m_socket.state() != QAbstractSocket::ConnectedState;
+    if (closed && (m_headEnd >= 0 || parseHead()) && bodyComplete(true)) {
         finish();
         return;
     }
     if (!m_done)
-        finish(m_socket.errorString());
+        finish(m_socket.error() == QAbstractSocket::UnknownSocketError ? tr("The display closed the connection.")
+                                                                       : m_socket.errorString());
 }
 
 void DirectRequest::finish(const QString &error)

@@ -5,9 +5,9 @@
 #include <QIODevice>
 
 // An upload body read straight from disk: a head, a file and a tail, as one
-// random-access device. Only what the network layer asks for is ever read,
+// device read from start to end. Only what the sender asks for is ever read,
 // so a firmware file of hundreds of megabytes costs no more memory than a
-// small one; the file must keep the size given when the body was built.
+// small one; the file must keep the size it had when the device was opened.
 class UploadBodyDevice : public QIODevice
 {
     Q_OBJECT
@@ -18,19 +18,17 @@ public:
 
     // Opens the file for reading; false (and nothing to send) when it cannot.
     bool open(OpenMode mode) override;
-    void close() override;
-    bool isSequential() const override { return false; }
-    qint64 size() const override;
-    bool seek(qint64 pos) override;
-    bool atEnd() const override;
+    bool isSequential() const override { return true; }
+    qint64 size() const override { return m_head.size() + m_fileSize + m_tail.size(); }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
-    qint64 writeData(const char *data, qint64 maxSize) override;
+    qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
     QByteArray m_head;
     QFile m_file;
     QByteArray m_tail;
     qint64 m_fileSize = 0;
+    qint64 m_offset = 0; // bytes of the body already read
 };

@@ -1,4 +1,5 @@
 #include "app/timing.h"
+#include "lanupdate/directrequest.h"
 #include "lanupdate/httpclient.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"
@@ -6,12 +7,13 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 // Update sessions of every dialect against the display simulator over
 // loopback: complete updates and the failure paths an operator meets.
@@ -28,6 +30,8 @@ private slots:
     void keyedNearlyDoneThenIdle();
     void transportErrors_data();
     void transportErrors();
+    void directReplies_data();
+    void directReplies();
 
 private:
     QString address(int host) const;
@@ -51,23 +55,29 @@ int logged(const char *text)
     return int(g_log.filter(QLatin1String(text)).size());
 }
 
-// A CGI display's web server that answers every request as a working
-// display would, and that can stop listening, so that the session's
-// connections are refused (a network layer does not retry those by itself).
-class RefusingDisplay : public QObject
+// A display's web server on loopback that answers as the test scripts it:
+// the reply bytes for each request (by target and number), after which it
+// closes the connection. It can stop listening, so that connections are
+// refused (a network layer does not retry those by itself).
+class WebServer : public QObject
 {
 public:
-    explicit RefusingDisplay(const QString &address) : m_address(address)
+    using Script = std::function<QByteArray(const QByteArray &target, int number)>;
+    explicit WebServer(Script script) : m_script(std::move(script))
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                m_sockets << socket;
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
-            }
         });
     }
-    bool listen() { return m_server.listen(QHostAddress(m_address), 80); }
+    bool listen(const QString &address, quint16 port = 80)
+    {
+        return m_server.listen(QHostAddress(address), port) && (m_port = m_server.serverPort()) > 0;
+    }
+    quint16 port() const { return m_port; }
+    void close() { m_server.close(); }
     QList<int> stopAfter; // answered request numbers after which it stops listening
+    qint64 bodyBytes = 0; // of the last request
 
 private:
     void serve(QTcpSocket *socket)
@@ -77,34 +87,34 @@ private:
         static const QRegularExpression lengthHeader(QStringLiteral("content-length: *(\\d+)"),
                                                      QRegularExpression::CaseInsensitiveOption);
         const QByteArray head = m_buffer.left(headEnd);
-        const int length = lengthHeader.match(QString::fromLatin1(head)).captured(1).toInt();
-        if (headEnd < 0 || m_buffer.size() < headEnd + 4 + length)
+        bodyBytes = lengthHeader.match(QString::fromLatin1(head)).captured(1).toLongLong();
+        if (headEnd < 0 || m_buffer.size() < headEnd + 4 + bodyBytes)
             return;
-        m_buffer.remove(0, headEnd + 4 + length);
-        const QByteArray target = head.split(' ').value(1);
-        QByteArray body = "OK";
-        m_uploaded = m_uploaded || target.contains("CM=00");
-        if (target.startsWith("/update/FileCheckResult"))
-            body = m_uploaded ? R"({"upload":2,"paccheck_result":100,"result_code":100})" : R"({"upload":1})";
-        else if (target.startsWith("/update/UpdateResult"))
-            body = R"({"update_result":[{"result_code":204}]})";
-        socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        if (stopAfter.contains(++m_answered)) {
+        m_buffer.clear();
+        socket->write(m_script(head.split(' ').value(1), ++m_answered));
+        socket->disconnectFromHost();
+        if (stopAfter.contains(m_answered))
             m_server.close();
-            for (const auto &open : qAsConst(m_sockets)) {
-                if (open)
-                    open->disconnectFromHost();
-            }
-        }
     }
 
-    QString m_address;
+    Script m_script;
     QTcpServer m_server;
-    QList<QPointer<QTcpSocket>> m_sockets;
+    quint16 m_port = 0;
     QByteArray m_buffer;
-    bool m_uploaded = false;
     int m_answered = 0;
 };
+
+// A CGI display that does everything asked of it at once.
+QByteArray cgiDisplay(const QByteArray &target, bool *uploaded)
+{
+    QByteArray body = "OK";
+    *uploaded = *uploaded || target.contains("CM=00");
+    if (target.startsWith("/update/FileCheckResult"))
+        body = *uploaded ? R"({"upload":2,"paccheck_result":100,"result_code":100})" : R"({"upload":1})";
+    else if (target.startsWith("/update/UpdateResult"))
+        body = R"({"update_result":[{"result_code":204}]})";
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
 }
 
 void tst_HttpClient::initTestCase()
@@ -139,7 +149,7 @@ void tst_HttpClient::runSession(HttpClient &client, SimulatorProcess &sim, int h
     QStringList files;
     LanUpdate::SlotFlags flags{};
     for (int slot = 0; slot < LanUpdate::kSlotCount; ++slot) {
-        files << firmware(slot, size);
+        files << (size < 0 ? m_dir.filePath(QStringLiteral("missing.bin")) : firmware(slot, size));
         flags[slot] = pending.contains(slot);
     }
     client.setup(host - 1, address(host), files, flags, 0, series, pending.size());
@@ -198,6 +208,16 @@ void tst_HttpClient::session_data()
                                      << R"(["updateRequest", {"step": "upload", "status": 403}])" << 1;
     QTest::newRow("keyed upload refused") << 11 << O{{"webServer", false}} << one << 20000 << -1
                                           << QList<int>{-1, 0} << R"(["tcpCommand", {"message": "13030001"}])" << 0;
+    QTest::newRow("timed upload state refused") << 10 << update("reject", steps("uploadState", 4)) << one << 20000 << -1
+                                                << QList<int>{-1, 0} << R"(["updateRequest", {"step": "uploadState"}])" << 4;
+    QTest::newRow("keyed update fails") << 11 << update("progress", "fails") << one << 20000 << 4 << QList<int>{4, 0}
+                                        << R"(["tcpCommand", {"message": "13030001"}])" << 1;
+    QTest::newRow("keyed start refused") << 11 << O{{"faults", O{{"tcp", QJsonArray{O{{"command", "1303"}, {"fault", "BE"}}}}}}}
+                                         << one << 20000 << 4 << QList<int>{4, 0} << uploads << 1;
+    for (const int series : {1, 3, 9, 10, 11}) {
+        QTest::addRow("file missing, series %d", series) << series << O{} << one << -1 << -2 << QList<int>{-2, 0}
+                                                         << uploads << 0;
+    }
     QTest::newRow("no dialect") << 7 << O{} << one << 20000 << -1 << QList<int>{0, 0} << R"(["httpRequest", {}])" << 0;
 }
 
@@ -220,7 +240,8 @@ void tst_HttpClient::session()
     QCOMPARE(client.status(), status);
     QCOMPARE(client.componentStatus(0), slotStatus.at(0));
     QCOMPARE(client.componentStatus(1), slotStatus.at(1));
-    QVERIFY(client.statusText(status).size() > 1);
+    QVERIFY(!HttpClient::statusText(status).startsWith(QLatin1String("Status:")));
+    QCOMPARE(HttpClient::statusText(5), QStringLiteral("Status: 5"));
 
     const QJsonArray counted = QJsonDocument::fromJson(countedEvent.toUtf8()).array();
     int seen = 0;
@@ -294,9 +315,10 @@ void tst_HttpClient::transportErrors()
     QFETCH(int, status);
     QFETCH(int, retries);
 
-    RefusingDisplay display(address(4));
+    bool uploaded = false;
+    WebServer display([&uploaded](const QByteArray &target, int) { return cgiDisplay(target, &uploaded); });
     display.stopAfter = stopAfter;
-    QVERIFY(!listening || display.listen());
+    QVERIFY(!listening || display.listen(address(4)));
     g_log.clear();
     const QtMessageHandler previous = qInstallMessageHandler(keepLog);
     HttpClient client;
@@ -304,13 +326,64 @@ void tst_HttpClient::transportErrors()
     client.start();
     for (const int count : listenAfter) {
         QVERIFY(QTest::qWaitFor([&] { return logged("Starting retry timer") >= count; }, 10000));
-        QVERIFY(display.listen());
+        QVERIFY(display.listen(address(4)));
     }
     QVERIFY(QTest::qWaitFor([&] { return client.status() != 2; }, 10000));
     qInstallMessageHandler(previous);
     QCOMPARE(client.status(), status);
     QCOMPARE(logged("Starting retry timer"), retries);
     QCOMPARE(logged("Max errors exceeded"), status == 3 ? 0 : 1);
+}
+
+// The replies a display's web server may give to a direct request, well or
+// badly formed: a clear outcome each time (-1: transport error).
+void tst_HttpClient::directReplies_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("upload"); // bytes of firmware sent
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOKextra") << 0 << 200 << QByteArray("OK");
+    QTest::newRow("chunked") << QByteArray("HTTP/1.1 200 OK\r\ntransfer-encoding: Chunked\r\n\r\n2\r\nOK\r\n3;x=1\r\n\r\n!\r\n0\r\n\r\n")
+                             << 0 << 200 << QByteArray("OK\r\n!");
+    QTest::newRow("until closed") << QByteArray("HTTP/1.0 200 OK\r\n\r\nFile written successfully") << 0 << 200
+                                  << QByteArray("File written successfully");
+    QTest::newRow("interim, then 403") << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n")
+                                       << 0 << 403 << QByteArray();
+    QTest::newRow("upload of 3 MB") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nOK\r\n") << 3000000 << 200
+                                    << QByteArray("OK\r\n");
+    QTest::newRow("not HTTP") << QByteArray("<html>garbage</html>\r\n\r\n") << 0 << -1 << QByteArray();
+    QTest::newRow("closed in the head") << QByteArray("HTTP/1.1 200 OK\r\nContent-") << 0 << -1 << QByteArray();
+    QTest::newRow("closed in the body") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nOK") << 0 << -1 << QByteArray();
+    QTest::newRow("endless") << "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(1100000, 'x') << 0 << -1 << QByteArray();
+    QTest::newRow("refused") << QByteArray() << 0 << -1 << QByteArray();
+}
+
+void tst_HttpClient::directReplies()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(int, upload);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+
+    WebServer server([&reply](const QByteArray &, int) { return reply; });
+    QVERIFY(server.listen(QStringLiteral("127.0.0.1"), 0));
+    if (reply.isEmpty())
+        server.close(); // its port now refuses connections
+    LanUpdate::Request request = upload > 0
+        ? LanUpdate::fileUpload(LanUpdate::Dialect::Cgi, QStringLiteral("127.0.0.1"), "000000000", firmware(0, upload), upload)
+        : LanUpdate::uploadStateQuery(LanUpdate::Dialect::Cgi, QStringLiteral("127.0.0.1"), "000000000");
+    request.url.setPort(server.port());
+    DirectRequest direct(request);
+    QSignalSpy finished(&direct, &DirectRequest::finished);
+    QVERIFY(direct.start());
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(direct.isTransportError() ? -1 : direct.httpStatus(), status);
+    QCOMPARE(direct.body(), body);
+    QVERIFY(direct.isTransportError() != direct.errorString().isEmpty());
+    if (upload > 0)
+        QCOMPARE(server.bodyBytes, request.bodyLength());
 }
 
 QTEST_GUILESS_MAIN(tst_HttpClient)

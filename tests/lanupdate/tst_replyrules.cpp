@@ -49,11 +49,9 @@ void tst_ReplyRules::rules_data()
 
     QTest::newRow("OK") << int(Ok) << QByteArray("OK") << 0;
     QTest::newRow("OK CR LF") << int(Ok) << QByteArray("OK\r\n") << 0;
-    QTest::newRow("O CR K") << int(Ok) << QByteArray("O\rK\n") << 0;
     QTest::newRow("ok") << int(Ok) << QByteArray("ok") << -1;
     QTest::newRow("space OK") << int(Ok) << QByteArray(" OK") << -1;
     QTest::newRow("OK.") << int(Ok) << QByteArray("OK.") << -1;
-    QTest::newRow("NG") << int(Ok) << QByteArray("NG\r\n") << -1;
     QTest::newRow("empty") << int(Ok) << QByteArray() << -1;
 
     QTest::newRow("upload 0") << int(UploadStateNone) << QByteArray(R"({"upload":0})") << 0;
@@ -61,7 +59,6 @@ void tst_ReplyRules::rules_data()
     QTest::newRow("upload 1, slot 0") << int(UploadState0) << QByteArray(R"({"upload":1})") << 0;
     QTest::newRow("upload quoted") << int(UploadStateNone) << QByteArray(R"({"upload":" 1 "})") << 1;
     QTest::newRow("upload 3") << int(UploadStateNone) << QByteArray(R"({"upload":3})") << -1;
-    QTest::newRow("upload missing") << int(UploadStateNone) << QByteArray(R"({"uploads":1})") << -1;
     QTest::newRow("no colon") << int(UploadStateNone) << QByteArray(R"({"upload" 1})") << -1;
     QTest::newRow("not a number") << int(UploadStateNone) << QByteArray(R"({"upload":1x})") << -1;
     QTest::newRow("garbage") << int(UploadStateNone) << QByteArray("\xff\x00{\"upload\":", 12) << -1;
@@ -78,11 +75,9 @@ void tst_ReplyRules::rules_data()
     QTest::newRow("written") << int(Legacy) << QByteArray("<p>File written successfully</p>") << 0;
     QTest::newRow("writing") << int(Legacy) << QByteArray("Image file writing.") << 3;
     QTest::newRow("both markers") << int(Legacy) << QByteArray("Image file writing. File written successfully") << 0;
-    QTest::newRow("lower case") << int(Legacy) << QByteArray("file written successfully") << -1;
 
     QTest::newRow("key 200") << int(Keyed) << QByteArray("200") << 0;
     QTest::newRow("key 403") << int(Keyed) << QByteArray("403") << -1;
-    QTest::newRow("key 500") << int(Keyed) << QByteArray("500") << -1;
 }
 
 void tst_ReplyRules::rules()
