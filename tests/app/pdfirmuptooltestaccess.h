@@ -3,6 +3,22 @@
 #include "app/pdfirmuptool.h"
 #include "displaylist/displaylistmodel.h"
 
+// A checked row on loopback whose firmware has a newer release for the LAN.
+inline DISPLAY_LIST_ENTRY lanUpdatableRow(const QString &model = QStringLiteral("VT-435A"),
+                                          const QString &serial = QStringLiteral("00000001"))
+{
+    DISPLAY_LIST_ENTRY e;
+    e.modelName = model;
+    e.serialNumber = serial;
+    e.ipAddress = QHostAddress(QStringLiteral("127.0.0.2"));
+    e.matchStatus = MatchStatus::NewerViaLan;
+    e.updateViaHTTP = 1;
+    e.updateViaUSB = 1;
+    e.powerState = 1;
+    e.selectedForUpdate = true;
+    return e;
+}
+
 // Reaches into the main window's state for tests: the list, counters and
 // flags that other subsystems change while the program runs.
 class PDFirmUpToolTestAccess

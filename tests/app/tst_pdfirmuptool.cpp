@@ -30,19 +30,6 @@ int g_marker = 0;
 TcpClient *const kBusyTcpClient = reinterpret_cast<TcpClient *>(&g_marker);
 HttpClient *const kUpdateSession = reinterpret_cast<HttpClient *>(&g_marker);
 
-DISPLAY_LIST_ENTRY lanUpdatableRow(const char *model = "VT-435A")
-{
-    DISPLAY_LIST_ENTRY e;
-    e.modelName = QLatin1String(model);
-    e.ipAddress = QHostAddress(QStringLiteral("192.168.0.20"));
-    e.matchStatus = MatchStatus::NewerViaLan;
-    e.updateViaHTTP = 1;
-    e.updateViaUSB = 1;
-    e.powerState = 1;
-    e.selectedForUpdate = true;
-    return e;
-}
-
 const LanInterfaceList kTwoInterfaces{
     {QStringLiteral("eth0"), QHostAddress(QStringLiteral("10.0.0.2")), QHostAddress(QStringLiteral("10.255.255.255")), true},
     {QStringLiteral("wlan0"), QHostAddress(QStringLiteral("192.168.1.4")), QHostAddress(QStringLiteral("192.168.1.255")), true}};
