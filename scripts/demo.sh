@@ -12,6 +12,8 @@
 #                                   dialog during a download of three models
 #                                   (packages served slowly), instead of the
 #                                   main window
+#   --scene usb                     with --screenshot: the USB drive dialog's
+#                                   instructions tab for a model picked by name
 #   --build DIR                     use that build as it is (no install, no build)
 # Exits with 0 when the window was closed normally, non-zero on a failure.
 set -euo pipefail
@@ -65,6 +67,10 @@ Firmware%20Server%20URL=http://127.0.0.1:8070/firmwareupdates/
 Main%20Dialog%20Width=1500
 Main%20Dialog%20Height=780
 CONF
+# A folder stands in for the USB drive ("Create firmware USB drive...").
+mkdir -p "$home/usb-drive"
+echo "Test%20USB%20Drive%20Folder=$home/usb-drive" \
+    >> "$home/.config/Vantor Monitor User Tessilon/Vantor Display Firmware Update Tool.conf"
 
 if [ "$scene" = offline ]; then
     # Every package at 2 kB/s: the downloads last long enough to be seen.
@@ -73,7 +79,7 @@ if [ "$scene" = offline ]; then
         faults="$faults --fault slow:/firmwareupdates/packages/$(basename "$package")"
     done
     export VDFU_DEMO_SERVER_ARGS="$faults"
-elif [ "$scene" != main ]; then
+elif [ "$scene" != main ] && [ "$scene" != usb ]; then
     echo "demo: unknown scene $scene" >&2; exit 2
 fi
 tools/demo/start-demo-netns.sh "$build" > "$home/demo.log" 2>&1 &
@@ -110,6 +116,25 @@ else
         xdotool mousemove 833 585 click 1
         sleep 3
         import -window root -crop 480x520+500+95 '$screenshot'"
+    elif [ "$scene" = usb ]; then
+        # Tools > Create firmware USB drive by model..., part of the name
+        # typed and its completion taken, OK; the firmware downloads and the
+        # USB drive dialog opens; the picture shows its instructions tab.
+        steps="
+        xdotool mousemove 62 10 click 1
+        sleep 1
+        xdotool mousemove 185 88 click 1
+        sleep 1.5
+        xdotool type --delay 80 CB-32
+        sleep 0.5
+        xdotool key Down Return
+        sleep 0.5
+        xdotool key Return
+        sleep 4
+        win=\$(xdotool search --onlyvisible --name '^Create Firmware USB Drive\$' | head -n 1)
+        xdotool mousemove --window \"\$win\" 400 26 click 1
+        sleep 1
+        import -window \"\${win:-root}\" '$screenshot'"
     else
         # The first display row is selected for the picture.
         steps="
