@@ -192,8 +192,6 @@ void tst_HttpClient::session_data()
                                          << QList<int>{3, -4} << uploads << 1;
     QTest::newRow("cgi HTTP 503") << 3 << O{{"faults", O{{"httpStatus", 503}}}} << one << 20000 << -1
                                   << QList<int>{-1, 0} << R"(["httpRequest", {}])" << 1;
-    QTest::newRow("timed rejected upload") << 10 << update("reject", steps("upload", 1)) << one << 20000 << -1
-                                           << QList<int>{-1, 0} << uploads << 1;
     QTest::newRow("chunked rejected chunk") << 9 << update("reject", steps("upload", 2)) << one << 20000 << -1
                                             << QList<int>{-1, 0} << uploads << 1;
     QTest::newRow("chunked refused") << 9 << O{{"webServer", false}} << one << 20000 << -1 << QList<int>{-1, 0}
@@ -285,10 +283,8 @@ void tst_HttpClient::keyedNearlyDoneThenIdle()
     QCOMPARE(client.componentProgress(0), 96);
     QVERIFY(QTest::qWaitFor([&] { return client.status() != 2; }, 10000));
     QCOMPARE(client.status(), 3);
-    int starts = 0;
-    for (const QJsonObject &event : sim.events("tcpCommand"))
-        starts += event.value(QStringLiteral("message")) == QLatin1String("13030001");
-    QCOMPARE(starts, 1);
+    const auto commands = sim.events(QStringLiteral("tcpCommand"));
+    QCOMPARE(std::count_if(commands.begin(), commands.end(), [](const QJsonObject &e) { return e["message"] == "13030001"; }), 1);
 }
 
 // Connection refused at the awaiting steps: three in a row are retried, a
@@ -354,7 +350,6 @@ void tst_HttpClient::directReplies_data()
     QTest::newRow("upload of 3 MB") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nOK\r\n") << 3000000 << 200
                                     << QByteArray("OK\r\n");
     QTest::newRow("not HTTP") << QByteArray("<html>garbage</html>\r\n\r\n") << 0 << -1 << QByteArray();
-    QTest::newRow("closed in the head") << QByteArray("HTTP/1.1 200 OK\r\nContent-") << 0 << -1 << QByteArray();
     QTest::newRow("closed in the body") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nOK") << 0 << -1 << QByteArray();
     QTest::newRow("endless") << "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(1100000, 'x') << 0 << -1 << QByteArray();
     QTest::newRow("refused") << QByteArray() << 0 << -1 << QByteArray();
