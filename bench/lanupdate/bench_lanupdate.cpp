@@ -1,7 +1,7 @@
 // Measures LAN update sessions with large firmware on loopback (CGI dialect):
 //  1. curl posts the multipart upload body to one simulated display, and one
-//     HttpClient session uploads the same file to another, one after the
-//     other: the upload throughput of each, as the displays measured it;
+//     HttpClient session uploads the same file to another, in turn, three
+//     times: the fastest upload of each, as the displays measured it;
 //  2. twenty sessions at once, each sending the file to its own display:
 //     wall time, outcomes and intact files.
 // Prints the process's peak memory and the longest event-loop stall seen
@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
@@ -27,6 +28,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <ctime>
 #include <memory>
 #include <vector>
@@ -130,6 +132,23 @@ bool curl(const QStringList &arguments)
     return process.waitForFinished(130000) && process.exitCode() == 0;
 }
 
+// Runs the event loop until `done` or `limitMs` (without spinning: the
+// sessions and the simulator share the machine's cores with this loop).
+void waitUntil(const std::function<bool()> &done, int limitMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > limitMs)
+            loop.quit();
+    });
+    check.start(20);
+    if (!done())
+        loop.exec();
+}
+
 // Sends one small request and waits for its reply.
 bool sendAndWait(QNetworkAccessManager &manager, const LanUpdate::Request &request)
 {
@@ -137,10 +156,7 @@ bool sendAndWait(QNetworkAccessManager &manager, const LanUpdate::Request &reque
     for (const auto &field : request.headers)
         networkRequest.setRawHeader(field.first, field.second);
     QNetworkReply *reply = request.method == "GET" ? manager.get(networkRequest) : manager.post(networkRequest, request.body);
-    QElapsedTimer clock;
-    clock.start();
-    while (!reply->isFinished() && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    waitUntil([reply] { return reply->isFinished(); }, 10000);
     const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError;
     delete reply;
     return ok;
@@ -172,8 +188,6 @@ bool runSessions(std::vector<std::unique_ptr<HttpClient>> &clients, int first, c
         clients[i]->setup(first + int(i), displayAddress(first + int(i)), {firmware}, {true}, 0, 3, 1);
         clients[i]->start();
     }
-    QElapsedTimer clock;
-    clock.start();
     auto running = [&] {
         for (const auto &client : clients) {
             if (client->status() == 2)
@@ -181,8 +195,7 @@ bool runSessions(std::vector<std::unique_ptr<HttpClient>> &clients, int first, c
         }
         return false;
     };
-    while (running() && clock.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    waitUntil([&] { return !running(); }, limitMs);
     return !running();
 }
 
@@ -207,7 +220,7 @@ int main(int argc, char **argv)
     std::printf("firmware file: %d MB, MD5 %s\n", megabytes, md5.constData());
 
     QJsonArray fleet;
-    for (int i = 0; i < sessions + 2; ++i)
+    for (int i = 0; i < sessions + 6; ++i)
         fleet.append(QJsonObject{{"address", displayAddress(i)}, {"seriesCode", 3}, {"updateTimeScale", 0.01}});
     SimulatorProcess sim;
     if (!sim.start(fleet)) {
@@ -216,26 +229,33 @@ int main(int argc, char **argv)
     }
     const qint64 idleKb = peakResidentKb();
 
-    // 1. curl and one session, one after the other.
-    const bool curlOk = curlUpload(displayAddress(0), body);
-    const double curlSeconds = curlOk ? uploadSeconds(sim, displayAddress(0)) : -1;
-
-    std::vector<std::unique_ptr<HttpClient>> single(1);
+    // 1. curl and one session in turn, three rounds (the machine may be
+    //    shared): the fastest upload of each.
+    constexpr int kRounds = 3;
+    double curlSeconds = 1e9;
+    double sessionSeconds = 1e9;
+    bool singleDone = true;
     StallMeter stall;
     stall.start();
-    const bool singleDone = runSessions(single, 1, firmware, 180000) && single[0]->status() == 3;
-    const double sessionSeconds = uploadSeconds(sim, displayAddress(1));
+    for (int round = 0; round < kRounds; ++round) {
+        if (curlUpload(displayAddress(2 * round), body))
+            curlSeconds = qMin(curlSeconds, uploadSeconds(sim, displayAddress(2 * round)));
+        std::vector<std::unique_ptr<HttpClient>> single(1);
+        singleDone = runSessions(single, 2 * round + 1, firmware, 180000) && single[0]->status() == 3 && singleDone;
+        sessionSeconds = qMin(sessionSeconds, uploadSeconds(sim, displayAddress(2 * round + 1)));
+    }
     const double bytes = double(megabytes) * (1 << 20);
-    std::printf("one upload, curl:     %6.2f s  %7.1f MB/s%s\n", curlSeconds, bytes / 1048576 / curlSeconds,
-                curlOk ? "" : "  (curl failed)");
-    std::printf("one upload, session:  %6.2f s  %7.1f MB/s  (%.2f of curl)%s\n", sessionSeconds,
-                bytes / 1048576 / sessionSeconds, curlSeconds / sessionSeconds, singleDone ? "" : "  (not completed)");
+    std::printf("one upload, curl:     %6.2f s  %7.1f MB/s (fastest of %d)\n", curlSeconds,
+                bytes / 1048576 / curlSeconds, kRounds);
+    std::printf("one upload, session:  %6.2f s  %7.1f MB/s (fastest of %d; %.2f of curl)%s\n", sessionSeconds,
+                bytes / 1048576 / sessionSeconds, kRounds, curlSeconds / sessionSeconds,
+                singleDone ? "" : "  (not completed)");
 
     // 2. Twenty sessions at once.
     std::vector<std::unique_ptr<HttpClient>> clients(static_cast<size_t>(sessions));
     QElapsedTimer wall;
     wall.start();
-    const bool allEnded = runSessions(clients, 2, firmware, 300000);
+    const bool allEnded = runSessions(clients, 6, firmware, 300000);
     const qint64 wallMs = wall.elapsed();
     stall.stop();
     int complete = 0;
@@ -243,7 +263,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < sessions; ++i) {
         complete += clients[size_t(i)]->status() == 3;
         intact += sim.waitForEvent(QStringLiteral("uploadComplete"),
-                                   {{"display", displayAddress(i + 2)}, {"md5", QString::fromLatin1(md5)}}, 0);
+                                   {{"display", displayAddress(i + 6)}, {"md5", QString::fromLatin1(md5)}}, 0);
     }
     std::printf("%d sessions at once:  %d complete, %d files intact, %.1f s for all (%.0f MB/s together)%s\n",
                 sessions, complete, intact, wallMs / 1000.0, bytes * sessions / 1048576 / (wallMs / 1000.0),
