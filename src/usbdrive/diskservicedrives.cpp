@@ -21,10 +21,6 @@ constexpr int kCallTimeoutMs = 5000;
 using InterfaceProperties = QMap<QString, QVariantMap>;
 using ManagedObjects = QMap<QDBusObjectPath, InterfaceProperties>;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("CreateUSBDriveDialog", text);
-}
 
 QString path(const QVariant &value)
 {
@@ -162,7 +158,7 @@ bool DiskServiceDriveSource::eject(const RemovableDrive &drive, QString *error)
     };
     if (drivePath.isEmpty()) {
         if (error)
-            *error = tr("The drive cannot be ejected from here.");
+            *error = QCoreApplication::translate("DiskServiceDriveSource", "The drive cannot be ejected from here.");
         return false;
     }
     if (failed(call(drive.ejectId, kFilesystem, QStringLiteral("Unmount"))))

@@ -14,10 +14,6 @@
 
 namespace {
 
-QString tr(const char *text, const char *comment = nullptr)
-{
-    return QCoreApplication::translate("CreateUSBDriveDialog", text, comment);
-}
 
 quint16 le16(const QByteArray &data, int offset)
 {
@@ -55,7 +51,7 @@ VolumeState DriveSource::volumeState(const QString &rootPath)
 bool DriveSource::eject(const RemovableDrive &, QString *error)
 {
     if (error)
-        *error = tr("The drive cannot be ejected from here.");
+        *error = QCoreApplication::translate("DriveSource", "The drive cannot be ejected from here.");
     return false;
 }
 
@@ -113,7 +109,8 @@ QList<RemovableDrive> MountedVolumeDriveSource::drives()
 
 QString MountedVolumeDriveSource::note() const
 {
-    return tr("No disk service: drives found from the mounted volumes.");
+    return QCoreApplication::translate("MountedVolumeDriveSource",
+                                       "No disk service: drives found from the mounted volumes.");
 }
 
 namespace RemovableDrives {
@@ -160,8 +157,8 @@ QString sizeText(qint64 bytes)
 {
     constexpr qint64 kGiB = 1073741824;
     if (bytes < kGiB)
-        return tr("%1 MB").arg(bytes / 1048576);
-    return tr("%1 GB").arg(bytes / kGiB);
+        return QCoreApplication::translate("RemovableDrives", "%1 MB").arg(bytes / 1048576);
+    return QCoreApplication::translate("RemovableDrives", "%1 GB").arg(bytes / kGiB);
 }
 
 QList<DriveListItem> listItems(const QList<RemovableDrive> &drives, int updateViaUSB)
@@ -193,7 +190,8 @@ std::unique_ptr<DriveSource> systemSource()
         FolderDriveSource::Folder drive;
         drive.drive.rootPath = QDir::cleanPath(QDir(folder).absolutePath());
         drive.drive.displayName = QStringLiteral("TEST DRIVE");
-        drive.drive.fileSystem = store->value(QStringLiteral("Test USB Drive Format"), QStringLiteral("FAT32")).toString();
+        drive.drive.fileSystem =
+            store->value(QStringLiteral("Test USB Drive Format"), QStringLiteral("FAT32")).toString();
         drive.drive.totalBytes = QStorageInfo(folder).bytesTotal();
         drive.drive.onUsbBus = true;
         source->add(drive);

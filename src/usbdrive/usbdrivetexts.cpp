@@ -9,10 +9,6 @@ namespace UsbDriveTexts {
 
 namespace {
 
-QString tr(const char *text, const char *comment = nullptr)
-{
-    return QCoreApplication::translate("CreateUSBDriveDialog", text, comment);
-}
 
 QStringList items(const QString &text)
 {
@@ -21,9 +17,9 @@ QStringList items(const QString &text)
 
 QString historyBlock(const ChangeListEntry &entry)
 {
-    QString block = tr("<b>Revision %1</b>").arg(entry.revision);
+    QString block = QCoreApplication::translate("UsbDriveTexts", "<b>Revision %1</b>").arg(entry.revision);
     if (entry.version != entry.revision)
-        block += tr("<b> (version %1)</b>").arg(entry.version);
+        block += QCoreApplication::translate("UsbDriveTexts", "<b> (version %1)</b>").arg(entry.version);
     block += QLatin1String(":<br>");
     const QStringList changes = items(entry.changeList);
     for (int i = 0; i < changes.size(); ++i)
@@ -41,18 +37,20 @@ QList<UnpackedFileInfo> fileList(const FirmwareRelease &release)
 QString spaceRequired(qint64 totalFileBytes)
 {
     if (totalFileBytes <= 0)
-        return tr("Unknown.", "if can't determine file size");
+        return QCoreApplication::translate("UsbDriveTexts", "Unknown.", "if can't determine file size");
     const auto needed = qint64(double(totalFileBytes) * 1.05);
     qint64 value = needed;
-    QString unit = tr("bytes");
+    QString unit = QCoreApplication::translate("UsbDriveTexts", "bytes");
     if (needed >= 1048576) {
         value = needed / 1048576;
-        unit = tr("MB");
+        unit = QCoreApplication::translate("UsbDriveTexts", "MB");
     } else if (needed >= 1024) {
         value = needed / 1024;
-        unit = tr("kB");
+        unit = QCoreApplication::translate("UsbDriveTexts", "kB");
     }
-    return tr("%1 %2", "1=file size 2=units").arg(value).arg(unit);
+    return QCoreApplication::translate("UsbDriveTexts", "%1 %2", "1=file size 2=units")
+        .arg(value)
+        .arg(unit);
 }
 
 QString supportedFormats(int updateViaUSB)
@@ -64,7 +62,7 @@ QString supportedFormats(int updateViaUSB)
         names << QStringLiteral("FAT32");
     if (updateViaUSB & Ntfs)
         names << QStringLiteral("NTFS");
-    return names.join(tr(", ", "separator for file systems"));
+    return names.join(QCoreApplication::translate("UsbDriveTexts", ", ", "separator for file systems"));
 }
 
 QString usageRestrictions(const FirmwareRelease &release)
@@ -72,11 +70,11 @@ QString usageRestrictions(const FirmwareRelease &release)
     const bool serial = release.needSNMatchPosition > 0;
     const bool region = !release.needRegionSelectListingText.isEmpty();
     if (!serial && !region)
-        return tr("None", "no restrictions");
+        return QCoreApplication::translate("UsbDriveTexts", "None", "no restrictions");
     QString text = serial ? release.needSNMatchDetailedDescription : QString();
     if (region) {
         if (!text.isEmpty())
-            text += tr(" ", "separator for region and description");
+            text += QCoreApplication::translate("UsbDriveTexts", " ", "separator for region and description");
         text += release.needRegionSelectDescription;
     }
     return text;
@@ -84,7 +82,8 @@ QString usageRestrictions(const FirmwareRelease &release)
 
 QString models(const FirmwareRelease &release)
 {
-    return release.models.join(tr(", ", "separator between models"));
+    return release.models.join(
+        QCoreApplication::translate("UsbDriveTexts", ", ", "separator between models"));
 }
 
 QString documentationLinks(const FirmwareRelease &release)
@@ -109,14 +108,19 @@ QString usbInstructions(const QString &instructions)
 {
     const QStringList parts = items(instructions);
     if (parts.isEmpty())
-        return tr("No instructions available.");
+        return QCoreApplication::translate("UsbDriveTexts", "No instructions available.");
     QString text;
     int step = 0;
     for (const QString &part : parts) {
         if (part.startsWith(QLatin1Char('^')))
-            text += tr("%1<br><br>", "separator for USB instruction steps").arg(part.mid(1));
+            text += QCoreApplication::translate("UsbDriveTexts", "%1<br><br>",
+                                                "separator for USB instruction steps")
+                        .arg(part.mid(1));
         else
-            text += tr("<i><b>Step %1</b></i><br>%2<br><br>", "1=step count 2=instructions").arg(++step).arg(part);
+            text += QCoreApplication::translate("UsbDriveTexts", "<i><b>Step %1</b></i><br>%2<br><br>",
+                                                "1=step count 2=instructions")
+                        .arg(++step)
+                        .arg(part);
     }
     return text;
 }
