@@ -4,7 +4,6 @@
 
 #include "usbdrive/search_model_dialog.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialogButtonBox>
@@ -98,7 +97,6 @@ void tst_search_model_dialog::variants_data()
     QTest::newRow("region, then serial") << "QX-100" << true << true << false << 0 << 1 << "EU-C";
     QTest::newRow("region without serial") << "QX-100" << true << true << false << 1 << -1 << "US";
     QTest::newRow("LAN only") << "K5-432" << false << false << false << -1 << -1 << QString();
-    QTest::newRow("newer build needed") << "OH-P605" << false << false << false << -1 << -1 << QString();
     QTest::newRow("unknown") << "ZZ" << false << false << false << -1 << -1 << QString();
 }
 
