@@ -6,6 +6,7 @@
 #include "app/logsink.h"
 #include "app/mainsettings.h"
 #include "app/sv_information_dialog.h"
+#include "app/timing.h"
 #include "catalogue/firmwarefolder.h"
 #include "discovery/addresslist.h"
 #include "discovery/displaysearchudp.h"
@@ -49,6 +50,7 @@ PDFirmUpTool::Environment PDFirmUpTool::Environment::system()
     environment.interfaces = LanInterfaces::fromSystem();
     environment.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     environment.readmeFolder = QCoreApplication::applicationDirPath();
+    environment.updateJournalFile = UpdateJournal::defaultPath();
     return environment;
 }
 
@@ -62,9 +64,10 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     , ui(new Ui::PDFirmUpTool)
     , m_readmeFolder(environment.readmeFolder)
     , m_interfaces(environment.interfaces)
+    , m_updateJournal(environment.updateJournalFile)
 {
     ui->setupUi(this);
-    m_firmUpdateTimer.setInterval(1000);
+    m_firmUpdateTimer.setInterval(Timing::scaled(1000));
     m_columnResizeTimer.setSingleShot(true);
     m_columnResizeTimer.setInterval(kColumnResizeDelayMs);
     connect(&m_columnResizeTimer, &QTimer::timeout, this, &PDFirmUpTool::resizeColumnsToContents);
@@ -94,6 +97,8 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     downloadJsonData();
     addStatusBarWidgets();
     update_ui(false);
+    // Once the window is up: updates that the last run left running.
+    QTimer::singleShot(0, this, &PDFirmUpTool::reportInterruptedUpdates);
 }
 
 PDFirmUpTool::~PDFirmUpTool()
@@ -374,9 +379,4 @@ void PDFirmUpTool::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
-}
-
-void PDFirmUpTool::logNotAvailable(const char *command) const
-{
-    qInfo() << "Not available yet:" << QLatin1String(command);
 }

@@ -5,8 +5,11 @@
 #include "discovery/pdtcpreply.h"
 #include "discovery/udpsearchreplyinfo.h"
 #include "displaylist/displaylistentry.h"
+#include "lanupdate/updatejournal.h"
 
 #include <QHostAddress>
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QModelIndex>
@@ -39,6 +42,7 @@ public:
         LanInterfaceList interfaces;
         QString documentsFolder; // holds the firmware cache folder
         QString readmeFolder;    // where the README files lie
+        QString updateJournalFile; // record of running LAN updates; empty: none
 
         static Environment system();
     };
@@ -153,6 +157,17 @@ private:
     void matchDisplayRows(bool autoSelect);
     void queueFirmwareUpdates();
 
+    // LAN updates (lanupdate/pdfirmuptool_lanupdate.cpp).
+    // One queue tick; true while sessions run.
+    bool serviceUpdateQueue();
+    int plannedSecondsEstimate() const;
+    int remainingSecondsEstimate() const;
+    // Rewrites the journal of running updates (removed when none runs).
+    void writeUpdateJournal();
+    // Tells the operator about updates that a previous run left running.
+    void reportInterruptedUpdates();
+    void releaseUpdateClient(int row);
+
     // Firmware downloads (download/pdfirmuptool_download.cpp).
     // The firmware folder is known; otherwise the operator is told so.
     bool firmwareFolderAvailable();
@@ -177,8 +192,6 @@ private:
     void setWaitCursor(bool busy);
     // Every column but the last to its contents (update_ui schedules it).
     void resizeColumnsToContents();
-    // Logs that a command's work is not available in this build yet.
-    void logNotAvailable(const char *command) const;
 
     // Form and windows
     Ui::PDFirmUpTool *ui;
@@ -237,4 +250,8 @@ private:
     bool m_legacyEnabled = false;
     bool m_powerSaveChangePending = false;
     bool m_cautionsAccepted = false;
+    UpdateJournal m_updateJournal;
+    // Start time and last journalled step of each running row.
+    QHash<int, QDateTime> m_updateStarted;
+    QHash<int, int> m_journalSteps;
 };

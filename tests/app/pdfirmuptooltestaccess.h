@@ -46,6 +46,12 @@ public:
     void prepareUsbDriveForModel(const FirmwareRelease &release) { w.prepareUsbDriveForModel(release); }
 
     int &runningUpdates() { return w.m_runningUpdates; }
+    bool &cautionsAccepted() { return w.m_cautionsAccepted; }
+    bool updateQueueRunning() const { return w.m_firmUpdateTimer.isActive(); }
+    // Queues the checked rows' updates as the confirmed command does.
+    void queueFirmwareUpdates() { w.queueFirmwareUpdates(); }
+    FirmwareReleaseDb &releaseDb() { return w.m_releaseDb; }
+    QString &cacheFolder() { return w.m_cacheFolder; }
     int &pendingTcpReplies() { return w.m_pendingTcpReplies; }
     bool &searching() { return w.m_searching; }
     bool &powerSaveChangePending() { return w.m_powerSaveChangePending; }

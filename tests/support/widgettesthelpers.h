@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -68,4 +69,41 @@ private:
     QElapsedTimer m_clock;
     QTimer m_poll;
     bool m_answered = false;
+};
+
+// Answers modal dialogs of several kinds as they come up, any number of
+// times each (a cautions box followed by a confirmation, say): `handle` gets
+// every modal widget and returns whether it dealt with it. A modal window it
+// refuses is closed, so that the test fails on its checks instead of hanging.
+class ModalAnswers
+{
+public:
+    explicit ModalAnswers(std::function<bool(QWidget *)> handle)
+        : m_handle(std::move(handle))
+    {
+        m_poll.setInterval(10);
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || modal == m_last)
+                return;
+            m_last = modal;
+            ++m_count;
+            if (m_handle(modal))
+                return;
+            qWarning("closing an unexpected modal window: %s", modal->metaObject()->className());
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        });
+        m_poll.start();
+    }
+
+    int count() const { return m_count; }
+
+private:
+    std::function<bool(QWidget *)> m_handle;
+    QTimer m_poll;
+    QPointer<QWidget> m_last; // a dialog handled and still up
+    int m_count = 0;
 };
