@@ -3,8 +3,11 @@
 #include "download/downloadstatus.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QTemporaryFile>
 
 #include <quazip.h>
@@ -27,6 +30,42 @@ namespace {
 constexpr int kBlockSize = 1 << 20;
 
 bool cancelled(const std::atomic_bool *cancel) { return cancel && cancel->load(); }
+
+// Digests of files already read, while their size and modification time
+// stay the same: every row of a model asks for the same files, and a file
+// just extracted was hashed as it was written.
+class DigestCache
+{
+public:
+    QString find(const QFileInfo &file)
+    {
+        const QMutexLocker lock(&m_mutex);
+        const Entry entry = m_entries.value(file.absoluteFilePath());
+        return entry.size == file.size() && entry.modified == file.lastModified() ? entry.digest : QString();
+    }
+    void remember(const QString &path, const QString &digest)
+    {
+        const QFileInfo file(path);
+        const QMutexLocker lock(&m_mutex);
+        m_entries.insert(file.absoluteFilePath(), {file.size(), file.lastModified(), digest});
+    }
+
+private:
+    struct Entry
+    {
+        qint64 size = -1;
+        QDateTime modified;
+        QString digest;
+    };
+    QMutex m_mutex;
+    QHash<QString, Entry> m_entries;
+};
+
+DigestCache &digestCache()
+{
+    static DigestCache cache;
+    return cache;
+}
 
 // Replaces `target` in one step, so that readers see either the old file or
 // the complete new one.
@@ -78,6 +117,7 @@ int extractEntry(QuaZip &zip, const UnpackedFileInfo &file, const QString &folde
         return ExtractFailed;
     part.setAutoRemove(false);
     *digest = QString::fromLatin1(md5.result().toHex());
+    digestCache().remember(target, *digest);
     return Success;
 }
 
@@ -113,6 +153,9 @@ QList<UnpackedFileInfo> expectedFiles(const FirmwareRelease &release, const QStr
 
 QString md5Hex(const QString &path, const std::atomic_bool *cancel)
 {
+    const QString known = digestCache().find(QFileInfo(path));
+    if (!known.isEmpty())
+        return known;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -124,7 +167,11 @@ QString md5Hex(const QString &path, const std::atomic_bool *cancel)
             return {};
         md5.addData(QByteArray::fromRawData(block.constData(), int(count)));
     }
-    return count < 0 ? QString() : QString::fromLatin1(md5.result().toHex());
+    if (count < 0)
+        return {};
+    const QString digest = QString::fromLatin1(md5.result().toHex());
+    digestCache().remember(path, digest);
+    return digest;
 }
 
 bool allPresent(const QString &folder, const QList<UnpackedFileInfo> &files, const std::atomic_bool *cancel)

@@ -25,7 +25,8 @@ QString packageFileName(const QString &downloadLoc);
 QList<UnpackedFileInfo> expectedFiles(const FirmwareRelease &release, const QString &packageName);
 
 // Lower-case hexadecimal MD5 of a file; empty when it cannot be read or the
-// work was cancelled.
+// work was cancelled. A file read before, unchanged in size and
+// modification time since, is not read again.
 QString md5Hex(const QString &path, const std::atomic_bool *cancel = nullptr);
 
 // Every file is in `folder`, with its size when that is 1 or more and with
