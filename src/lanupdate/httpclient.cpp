@@ -133,7 +133,8 @@ QString HttpClient::statusText(int code)
 
 int HttpClient::scaledMs(qint64 ms) const
 {
-    return int(qBound<qint64>(1, std::llround(double(ms) * m_scale), std::numeric_limits<int>::max()));
+    const qint64 scaled = std::llround(double(ms) * m_scale);
+    return int(qBound(qint64(1), scaled, qint64(std::numeric_limits<int>::max())));
 }
 
 bool HttpClient::stepTimedOut() const

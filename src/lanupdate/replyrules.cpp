@@ -24,7 +24,8 @@ int okCheck(const QByteArray &body)
 
 QString KeyScanner::next(const QByteArray &key)
 {
-    const int keyAt = m_body.indexOf('"' + key + '"', m_position);
+    const QByteArray quotedKey = '"' + key + '"';
+    const int keyAt = int(m_body.indexOf(quotedKey, m_position));
     if (keyAt < 0)
         return QString();
     const int colon = m_body.indexOf(':', keyAt);

@@ -263,7 +263,7 @@ void tst_HttpClient::session()
         QVERIFY(sim.waitForEvent("uploadComplete", {{"size", size}, {"md5", QString::fromLatin1(md5)}}, 0));
     }
     if (QTest::currentDataTag() == QLatin1String("legacy image writing"))
-        QVERIFY(clock.elapsed() >= HttpClient::kLegacyWaitMs * kScale);
+        QVERIFY(clock.elapsed() >= HttpClient::kLegacyWaitMs * kScale * 0.9); // coarse timers may fire 5 % early
 }
 
 // A display that reported 96 and then reports "not updating" has finished.
