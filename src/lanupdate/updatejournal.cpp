@@ -12,9 +12,10 @@
 
 namespace {
 
+// The context is the one the translation tools give these calls.
 QString tr(const char *text, const char *comment = nullptr)
 {
-    return QCoreApplication::translate("PDFirmUpTool", text, comment);
+    return QCoreApplication::translate("UpdateJournal", text, comment);
 }
 
 }

@@ -15,9 +15,10 @@ namespace UpdateQueue {
 
 namespace {
 
+// The context is the one the translation tools give these calls.
 QString tr(const char *text, const char *comment = nullptr)
 {
-    return QCoreApplication::translate("PDFirmUpTool", text, comment);
+    return QCoreApplication::translate("UpdateQueue", text, comment);
 }
 
 bool isSeries1Or2(int seriesId)

@@ -203,6 +203,25 @@
     </message>
 </context>
 <context>
+    <name>DirectRequest</name>
+    <message>
+        <source>The firmware file could not be read.</source>
+        <translation>ファームウェア ファイルを読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The reply is too large.</source>
+        <translation>応答が大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The reply is not HTTP.</source>
+        <translation>応答が HTTP ではありません。</translation>
+    </message>
+    <message>
+        <source>The display closed the connection.</source>
+        <translation>ディスプレイが接続を閉じました。</translation>
+    </message>
+</context>
+<context>
     <name>DiskServiceDriveSource</name>
     <message>
         <source>The drive cannot be ejected from here.</source>
@@ -896,6 +915,10 @@ Are you sure you want to quit?</source>
         <source>Files cleared</source>
         <translation>ファイルを消去しました</translation>
     </message>
+    <message>
+        <source>Update finished</source>
+        <translation>更新が終了しました</translation>
+    </message>
 </context>
 <context>
     <name>ReleaseDbRetrieval</name>
@@ -936,6 +959,107 @@ Are you sure you want to quit?</source>
     <message>
         <source>Copy</source>
         <translation>コピー</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateJournal</name>
+    <message>
+        <source>uploading the firmware</source>
+        <translation>ファームウェアを送信中</translation>
+    </message>
+    <message>
+        <source>applying the firmware</source>
+        <translation>ファームウェアを適用中</translation>
+    </message>
+    <message>
+        <source>update started</source>
+        <translation>更新を開始済み</translation>
+    </message>
+    <message>
+        <source>(the record of the updates cannot be read)</source>
+        <translation>(更新の記録を読み取れません)</translation>
+    </message>
+    <message>
+        <source>%1 (serial number %2) at %3: %4, started %5</source>
+        <comment>1=model 2=serial number 3=IP address 4=last known step 5=start time</comment>
+        <translation>%1 (シリアル番号 %2)、%3: %4、開始 %5</translation>
+    </message>
+    <message>
+        <source>The program ended while the firmware of these displays was being updated via LAN:
+
+%1
+Their update may not have finished. Check each display, refresh its information, and update it again if it does not report the new firmware.</source>
+        <comment>1=one line per display</comment>
+        <translation>次のディスプレイのファームウェアを LAN 経由で更新している間にプログラムが終了しました:
+
+%1
+更新が完了していない可能性があります。各ディスプレイを確認して情報を更新し、新しいファームウェアが表示されない場合はもう一度更新してください。</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateQueue</name>
+    <message>
+        <source>See note 1.</source>
+        <translation>注 1 を参照してください。</translation>
+    </message>
+    <message>
+        <source>See note 2.</source>
+        <translation>注 2 を参照してください。</translation>
+    </message>
+    <message>
+        <source>Current setting is &amp;quot;%1&amp;quot;.</source>
+        <comment>1=text of power save mode</comment>
+        <translation>現在の設定は &amp;quot;%1&amp;quot; です。</translation>
+    </message>
+    <message>
+        <source>Auto Power Save</source>
+        <translation>自動省電力</translation>
+    </message>
+    <message>
+        <source>Auto Standby</source>
+        <translation>自動スタンバイ</translation>
+    </message>
+    <message>
+        <source>The firmware on the following %1 display(s) is about to be updated.&lt;br&gt;</source>
+        <comment>1=number of displays</comment>
+        <translation>次の %1 台のディスプレイのファームウェアを更新します。&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;Asset Tag&lt;/td&gt;</source>
+        <translation>&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;資産タグ&lt;/td&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;table table border=&quot;1&quot; cellpadding=&quot;5&quot; cellspacing=&quot;0&quot;&gt;&lt;thead&gt;&lt;tr&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;#&lt;/td&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;Model&lt;/td&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;Serial Number&lt;/td&gt;</source>
+        <translation>&lt;table table border=&quot;1&quot; cellpadding=&quot;5&quot; cellspacing=&quot;0&quot;&gt;&lt;thead&gt;&lt;tr&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;#&lt;/td&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;機種&lt;/td&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;シリアル番号&lt;/td&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;IP Address&lt;/td&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;Notes&lt;/td&gt;&lt;/tr&gt;&lt;/thead&gt;</source>
+        <translation>&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;IP アドレス&lt;/td&gt;&lt;td bgcolor=&quot;#DDDDDD&quot;&gt;注記&lt;/td&gt;&lt;/tr&gt;&lt;/thead&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Note 1: &lt;img src=&quot;:/resources/reset power.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; Display will require a manual AC power cycle after the firmware update is completed.&lt;/b&gt;&lt;br&gt;</source>
+        <translation>&lt;b&gt;注 1: &lt;img src=&quot;:/resources/reset power.svg&quot; width=&quot;16&quot; height=&quot;16&quot;&gt; ファームウェアの更新が完了した後、ディスプレイの AC 電源を手動で入れ直す必要があります。&lt;/b&gt;&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Note 2: The display&apos;s &amp;quot;Power Save Mode&amp;quot; will be automatically changed to &amp;quot;Off&amp;quot; while the firmware update is applied. Please manually change this setting back once the firmware update is completed.&lt;/b&gt;&lt;br&gt;</source>
+        <translation>&lt;b&gt;注 2: ファームウェアの更新を適用している間、ディスプレイの &amp;quot;省電力モード&amp;quot; は自動的に &amp;quot;オフ&amp;quot; に変更されます。ファームウェアの更新が完了したら、この設定を手動で元に戻してください。&lt;/b&gt;&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;The update process will take at least %1 minutes during which time the screens will go blank and the displays will be inoperable.&lt;br&gt;</source>
+        <translation>&lt;br&gt;更新には少なくとも %1 分かかります。その間、画面は消え、ディスプレイは操作できなくなります。&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;&lt;b&gt;Are you sure you want to proceed?&lt;/b&gt;</source>
+        <translation>&lt;br&gt;&lt;b&gt;続行してもよろしいですか?&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Updating firmware on %1 display(s) via LAN. %2 display(s) are queued.</source>
+        <translation>%1 台のディスプレイのファームウェアを LAN 経由で更新中です。%2 台が待機中です。</translation>
+    </message>
+    <message>
+        <source> Total estimated time remaining: %1:%2</source>
+        <comment>1=minutes 2=seconds</comment>
+        <translation> 推定残り時間の合計: %1:%2</translation>
     </message>
 </context>
 <context>
