@@ -14,6 +14,9 @@
 #                                   main window
 #   --scene usb                     with --screenshot: the USB drive dialog's
 #                                   instructions tab for a model picked by name
+#   --scene lanupdate               with --screenshot: a LAN update of the
+#                                   checked displays while it runs (progress
+#                                   and the time estimate)
 #   --build DIR                     use that build as it is (no install, no build)
 # Exits with 0 when the window was closed normally, non-zero on a failure.
 set -euo pipefail
@@ -79,7 +82,7 @@ if [ "$scene" = offline ]; then
         faults="$faults --fault slow:/firmwareupdates/packages/$(basename "$package")"
     done
     export VDFU_DEMO_SERVER_ARGS="$faults"
-elif [ "$scene" != main ] && [ "$scene" != usb ]; then
+elif [ "$scene" != main ] && [ "$scene" != usb ] && [ "$scene" != lanupdate ]; then
     echo "demo: unknown scene $scene" >&2; exit 2
 fi
 tools/demo/start-demo-netns.sh "$build" > "$home/demo.log" 2>&1 &
@@ -116,6 +119,31 @@ else
         xdotool mousemove 833 585 click 1
         sleep 3
         import -window root -crop 480x520+500+95 '$screenshot'"
+    elif [ "$scene" = lanupdate ]; then
+        # Sorted by address; the two checked displays that cannot be updated
+        # (an unreachable update address, a locked web interface) unchecked;
+        # "Update firmware via LAN"; once the firmware is downloaded the
+        # cautions are read and accepted and the confirmation answered Yes;
+        # half a minute into the updates the first row is selected.
+        steps="
+        xdotool mousemove 549 109 click 1
+        sleep 0.5
+        xdotool mousemove 43 259 click 1
+        sleep 0.3
+        xdotool mousemove 43 290 click 1
+        sleep 0.3
+        xdotool mousemove 335 46 click 1
+        sleep 5
+        xdotool mousemove 438 535 click 1
+        sleep 0.3
+        xdotool mousemove 922 565 click 1
+        sleep 1
+        xdotool mousemove 913 617 click 1
+        sleep 30
+        xdotool mousemove 300 130 click 1
+        sleep 1
+        win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
+        import -window \"\${win:-root}\" '$screenshot'"
     elif [ "$scene" = usb ]; then
         # Tools > Create firmware USB drive by model..., part of the name
         # typed and its completion taken, OK; the firmware downloads and the

@@ -22,6 +22,10 @@ ConfirmWithScrollMsgAreaDialog::ConfirmWithScrollMsgAreaDialog(QWidget *parent, 
     ui->heading_label->setText(heading);
     ui->main_text_label->setText(mainText);
     ui->end_message_label->setText(endMessage);
+    // Room for several rows of the message, and the closing text whole: the
+    // default size is too small for both when the text below is long.
+    ui->scrollArea->setMinimumHeight(fontMetrics().height() * 8);
+    resize(width(), qMax(height(), sizeHint().height()));
 
     QPushButton *yes = ui->buttonBox->button(QDialogButtonBox::Yes);
     QPushButton *cancel = ui->buttonBox->button(QDialogButtonBox::Cancel);
