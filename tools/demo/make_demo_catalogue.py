@@ -138,10 +138,16 @@ def release(cat, series, models, version, package, files=None, size=0, **extra):
         "needRegionSelectListingText_ja": "",
         "needRegionSelectDescription": "",
         "needRegionSelectDescription_ja": "",
-        "updateviaUSBInstructions": "<ol><li>Copy the firmware to the root folder of a USB drive.</li>"
-                                    "<li>Insert the drive and switch the display on.</li></ol>",
-        "updateviaUSBInstructions_ja": "<ol><li>ファームウェアを USB ドライブにコピーします。</li>"
-                                       "<li>ドライブを挿して電源を入れます。</li></ol>",
+        # "|" separates the items; an item starting with "^" is a note, the
+        # others are numbered steps.
+        "updateviaUSBInstructions": "^Keep the display switched on until the update has finished."
+                                    "|Switch the display off and insert the USB drive into its USB port."
+                                    "|Switch the display on: the update starts by itself and the power lamp flashes."
+                                    "|When the display restarts, remove the USB drive.",
+        "updateviaUSBInstructions_ja": "^更新が終わるまでディスプレイの電源を切らないでください。"
+                                       "|ディスプレイの電源を切り、USB ドライブを USB ポートに挿します。"
+                                       "|ディスプレイの電源を入れると更新が自動的に始まり、電源ランプが点滅します。"
+                                       "|ディスプレイが再起動したら、USB ドライブを取り外します。",
         "manualPowerCycleRequiredIfVersionBefore": "",
         "changes": {"revision": "Rev. A", "version": version,
                     "changeList": "Improved stability of the network interface.",
