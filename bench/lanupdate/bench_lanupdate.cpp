@@ -6,7 +6,7 @@
 //     wall time, outcomes and intact files.
 // Prints the process's peak memory and the longest event-loop stall seen
 // while sessions ran. Exits with 1 unless every session completed with
-// every file intact.
+// every file intact and no request broke a display's rules.
 //
 //   bench_lanupdate [--megabytes 256] [--sessions 20]
 
@@ -272,9 +272,13 @@ int main(int argc, char **argv)
     std::printf("%d sessions at once:  %d complete, %d files intact, %.1f s for all (%.0f MB/s together)%s\n",
                 sessions, complete, intact, wallMs / 1000.0, bytes * sessions / 1048576 / (wallMs / 1000.0),
                 allEnded ? "" : "  (time limit)");
+    int broken = 0;
+    for (const QJsonObject &event : sim.events(QStringLiteral("updateRequest")))
+        broken += !event.value(QStringLiteral("problems")).toArray().isEmpty();
+    std::printf("requests that broke a display's rules: %d\n", broken);
     std::printf("peak resident memory: %lld MB (%lld MB before the sessions)\n", peakResidentKb() / 1024,
                 idleKb / 1024);
     std::printf("longest event-loop stall: %lld ms (%lld ms of it working); longest work between two ticks: %lld ms\n",
                 stall.longest(), stall.longestCpu(), stall.longestWork());
-    return singleDone && complete == sessions && intact == sessions ? 0 : 1;
+    return singleDone && complete == sessions && intact == sessions && broken == 0 ? 0 : 1;
 }
