@@ -86,6 +86,10 @@ private:
     int chunkedStep();
     int keyedStep();
 
+    // The file check and update result replies of the CGI and timed
+    // dialects; false when the reply ended the session.
+    bool fileCheckReply(const QByteArray &body, int checkedState, int *next);
+    bool updateResultReply(const QByteArray &body, int *next);
     void legacyReply(const QByteArray &body);
     void cgiReply(const QByteArray &body, int httpStatus);
     void timedReply(const QByteArray &body, int httpStatus);
