@@ -46,7 +46,6 @@ public:
     void prepareUsbDriveForModel(const FirmwareRelease &release) { w.prepareUsbDriveForModel(release); }
 
     int &runningUpdates() { return w.m_runningUpdates; }
-    bool &cautionsAccepted() { return w.m_cautionsAccepted; }
     bool updateQueueRunning() const { return w.m_firmUpdateTimer.isActive(); }
     // Queues the checked rows' updates as the confirmed command does.
     void queueFirmwareUpdates() { w.queueFirmwareUpdates(); }
