@@ -7,6 +7,7 @@
 // during verification and extraction.
 //
 //     bench_download [package MB] [entries] [runs]     (default: 256 4 3)
+#include "processfigures.h"
 #include "download/downloadextractfirmware.h"
 #include "firmwareserverprocess.h"
 
@@ -29,18 +30,6 @@
 namespace {
 
 constexpr qint64 kBlock = 1 << 20;
-
-long peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 QString md5Of(const QString &path)
 {

@@ -10,6 +10,7 @@
 //
 //   bench_lanupdate [--megabytes 256] [--sessions 20]
 
+#include "processfigures.h"
 #include "lanupdate/httpclient.h"
 #include "lanupdate/updaterequests.h"
 #include "simulatorprocess.h"
@@ -38,18 +39,6 @@ namespace {
 QString displayAddress(int index)
 {
     return QStringLiteral("127.80.%1.%2").arg(QCoreApplication::applicationPid() % 250 + 1).arg(index + 2);
-}
-
-qint64 peakResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
 }
 
 // Writes `megabytes` of patterned bytes a megabyte at a time; returns the MD5 (hex).
@@ -227,7 +216,7 @@ int main(int argc, char **argv)
         std::printf("simulator did not start: %s\n", qPrintable(sim.errorString()));
         return 1;
     }
-    const qint64 idleKb = peakResidentKb();
+    const qint64 idleKb = peakMemoryKb();
 
     // 1. curl and one session in turn, three rounds (the machine may be
     //    shared): the fastest upload of each.
@@ -276,7 +265,7 @@ int main(int argc, char **argv)
     for (const QJsonObject &event : sim.events(QStringLiteral("updateRequest")))
         broken += !event.value(QStringLiteral("problems")).toArray().isEmpty();
     std::printf("requests that broke a display's rules: %d\n", broken);
-    std::printf("peak resident memory: %lld MB (%lld MB before the sessions)\n", peakResidentKb() / 1024,
+    std::printf("peak resident memory: %lld MB (%lld MB before the sessions)\n", qint64(peakMemoryKb()) / 1024,
                 idleKb / 1024);
     std::printf("longest event-loop stall: %lld ms (%lld ms of it working); longest work between two ticks: %lld ms\n",
                 stall.longest(), stall.longestCpu(), stall.longestWork());

@@ -6,6 +6,7 @@
 // longest stall of the event loop while the results merge.
 //
 //     bench_orchestration [N ...]        (default: 50 250 1000)
+#include "processfigures.h"
 #include "app/pdfirmuptool.h"
 #include "app/startup.h"
 #include "discovery/displaysearchudp.h"
@@ -26,29 +27,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 QString hostAddress(int block, int i)
 {

@@ -6,6 +6,7 @@
 // memory and the longest stall of the event loop while the sessions run.
 //
 //     bench_updatequeue [--count 100] [--limit 20] [--megabytes 1] [--sim-scale 0.05]
+#include "processfigures.h"
 #include "app/pdfirmuptool.h"
 #include "app/timing.h"
 #include "discovery/openfilelimit.h"
@@ -26,28 +27,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 QString hostAddress(int i)
 {

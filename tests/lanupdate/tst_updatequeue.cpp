@@ -13,17 +13,17 @@ namespace {
 
 // Checked rows with their firmware downloaded: "q600" (queued, 600 s),
 // "r600/100" (running for 100 s, kept in the serial number) or "c300" (idle).
-DisplayList rows(const QStringList &specs)
+DisplayList rows(const QStringList &codes)
 {
     DisplayList list;
-    for (const QString &spec : specs) {
+    for (const QString &code : codes) {
         DISPLAY_LIST_ENTRY e;
         e.selectedForUpdate = true;
         e.downloadStatus = DownloadState::Downloaded;
         e.latestVersion = QStringLiteral("R1.400");
-        e.updateDurationSecs = spec.mid(1).section('/', 0, 0).toInt();
-        e.updateStatus = spec[0] == 'q' ? UpdateStatus::Queued : spec[0] == 'r' ? UpdateStatus::Running : UpdateStatus::Idle;
-        e.serialNumber = spec.section('/', 1);
+        e.updateDurationSecs = code.mid(1).section('/', 0, 0).toInt();
+        e.updateStatus = code[0] == 'q' ? UpdateStatus::Queued : code[0] == 'r' ? UpdateStatus::Running : UpdateStatus::Idle;
+        e.serialNumber = code.section('/', 1);
         list.append(e);
     }
     return list;
