@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(FirmwareRelease)
@@ -80,14 +79,20 @@ RemovableDrive drive(const QString &root, const QString &name, const QString &fi
 QByteArray bootSector(quint16 sectorsPerFat16, quint8 sectorsPerCluster, quint16 rootEntries, quint32 sectors)
 {
     QByteArray sector(512, '\0');
-    qToLittleEndian<quint16>(512, sector.data() + 11);
+    // Little-endian fields, byte by byte (the optimiser misjudges the
+    // buffer's size behind qToLittleEndian here).
+    const auto put = [&sector](int offset, quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            sector[offset + i] = char(value >> (8 * i));
+    };
+    put(11, 512, 2);
     sector[13] = char(sectorsPerCluster);
-    qToLittleEndian<quint16>(1, sector.data() + 14);
+    put(14, 1, 2);
     sector[16] = 2;
-    qToLittleEndian<quint16>(rootEntries, sector.data() + 17);
-    qToLittleEndian<quint16>(sectorsPerFat16, sector.data() + 22);
-    qToLittleEndian<quint32>(sectors, sector.data() + 32);
-    qToLittleEndian<quint32>(sectorsPerFat16 ? 0 : 3900, sector.data() + 36);
+    put(17, rootEntries, 2);
+    put(22, sectorsPerFat16, 2);
+    put(32, sectors, 4);
+    put(36, sectorsPerFat16 ? 0 : 3900, 4);
     return sector;
 }
 
