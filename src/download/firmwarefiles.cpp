@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -216,6 +217,32 @@ int extract(const QString &archive, const QString &folder, const QList<UnpackedF
             return result;
     }
     return Success;
+}
+
+int clearFirmwareFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList files = dir.entryList({QStringLiteral("*.jbc"), QStringLiteral("*.pac"), QStringLiteral("*.bin"),
+                                             QStringLiteral("*.hex"), QStringLiteral("*.zip")},
+                                            QDir::Files);
+    for (const QString &name : files)
+        QFile::remove(dir.filePath(name));
+    return files.size();
+}
+
+QString hashInfoHtml(const QString &folder)
+{
+    const QDir dir(folder);
+    QString text;
+    for (const char *pattern : {"*.zip", "*.pac", "*.hex", "*.jbc", "*.bin"}) {
+        const QFileInfoList files = dir.entryInfoList({QLatin1String(pattern)}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo &file : files) {
+            text += QStringLiteral("file: <b>%1</b> fileChecksum=<b>%2</b> size=<b>%3</b><br>")
+                        .arg(file.fileName().toHtmlEscaped(), md5Hex(file.filePath()))
+                        .arg(file.size());
+        }
+    }
+    return text;
 }
 
 }

@@ -42,4 +42,13 @@ bool allPresent(const QString &folder, const QList<UnpackedFileInfo> &files,
 int extract(const QString &archive, const QString &folder, const QList<UnpackedFileInfo> &files,
             const std::atomic_bool *cancel = nullptr);
 
+// Deletes the firmware files of the folder (*.jbc, *.pac, *.bin, *.hex,
+// *.zip; nothing else); returns how many there were.
+int clearFirmwareFiles(const QString &folder);
+
+// Each firmware file of the folder (*.zip, then *.pac, *.hex, *.jbc, *.bin,
+// each sorted by name) as a rich-text line in the form of a release's
+// unpacked file entry: name, lower-case MD5 and size.
+QString hashInfoHtml(const QString &folder);
+
 }

@@ -13,18 +13,12 @@
 #include "download/downloadstatus.h"
 #include "download/firmwarefiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QStatusBar>
 
 namespace {
 
 constexpr int kBatchEndMessageMs = 5000;
-
-// The kinds of files that firmware consists of.
-const QStringList kFirmwareFilePatterns{QStringLiteral("*.jbc"), QStringLiteral("*.pac"), QStringLiteral("*.bin"),
-                                        QStringLiteral("*.hex"), QStringLiteral("*.zip")};
 
 }
 
@@ -262,32 +256,12 @@ void PDFirmUpTool::on_actionClear_downloaded_firmware_files_triggered()
 {
     if (!firmwareFolderAvailable())
         return;
-    const QDir folder(m_cacheFolder);
-    const QStringList files = folder.entryList(kFirmwareFilePatterns, QDir::Files);
-    if (files.isEmpty()) {
-        statusBar()->showMessage(tr("No Files to clear"));
-        return;
-    }
-    for (const QString &name : files)
-        QFile::remove(folder.filePath(name));
-    statusBar()->showMessage(tr("Files cleared"));
+    statusBar()->showMessage(FirmwareFiles::clearFirmwareFiles(m_cacheFolder) == 0 ? tr("No Files to clear")
+                                                                                   : tr("Files cleared"));
 }
 
 void PDFirmUpTool::on_actionCreat_file_hash_triggered()
 {
-    if (!firmwareFolderAvailable())
-        return;
-    // The lines have the form of a release's unpacked file entries.
-    const QDir folder(m_cacheFolder);
-    QString text;
-    for (const char *pattern : {"*.zip", "*.pac", "*.hex", "*.jbc", "*.bin"}) {
-        const QFileInfoList files = folder.entryInfoList({QLatin1String(pattern)}, QDir::Files,
-                                                         QDir::Name | QDir::IgnoreCase);
-        for (const QFileInfo &file : files) {
-            text += QStringLiteral("file: <b>%1</b> fileChecksum=<b>%2</b> size=<b>%3</b><br>")
-                        .arg(file.fileName().toHtmlEscaped(), FirmwareFiles::md5Hex(file.filePath()))
-                        .arg(file.size());
-        }
-    }
-    ui->info_textBrowser->setHtml(text);
+    if (firmwareFolderAvailable())
+        ui->info_textBrowser->setHtml(FirmwareFiles::hashInfoHtml(m_cacheFolder));
 }
