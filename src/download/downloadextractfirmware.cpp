@@ -108,7 +108,6 @@ int DownloadExtractFirmware::start()
 {
     stopWorker();
     delete m_downloader;
-    m_downloading = false;
     if (m_release.unpackedFileInfo.isEmpty())
         m_extractAfterDownload = false;
     // A name that is not a bare file name is never used to build a path.
@@ -134,7 +133,6 @@ void DownloadExtractFirmware::statusChangedIn(int instance, int status)
     Q_UNUSED(instance)
     if (m_downloader)
         m_downloader->deleteLater();
-    m_downloading = false;
     if (status == Success && m_extractAfterDownload) {
         runOffThread(FileStep::Extract);
         return;
@@ -195,7 +193,6 @@ void DownloadExtractFirmware::startDownload()
                                       m_folder + QLatin1Char('/') + m_packageFileName, digest, this);
     connect(m_downloader, &FileDownloader::progressChanged, this, &DownloadExtractFirmware::progressChanged);
     connect(m_downloader, &FileDownloader::statusChanged, this, &DownloadExtractFirmware::statusChangedIn);
-    m_downloading = true;
     m_downloader->start();
 }
 

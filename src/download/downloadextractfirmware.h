@@ -66,7 +66,6 @@ private:
     QString m_folder;
     QString m_packageFileName;
     QPointer<FileDownloader> m_downloader;
-    bool m_downloading = false;
     bool m_extractAfterDownload = true;
     std::unique_ptr<QThread> m_thread;
     std::atomic_bool m_cancelRequested{false};
