@@ -86,6 +86,9 @@ private:
     int chunkedStep();
     int keyedStep();
 
+    // Sends the firmware file for the CGI and timed dialects' file check;
+    // false when there is none to send.
+    bool startFileUpload(LanUpdate::Dialect dialect, const QString &address, const QByteArray &stamp);
     // The file check and update result replies of the CGI and timed
     // dialects; false when the reply ended the session.
     bool fileCheckReply(const QByteArray &body, int checkedState, int *next);

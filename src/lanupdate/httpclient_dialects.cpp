@@ -32,7 +32,20 @@ int firstPending(const SlotFlags &pending)
 
 }
 
-// ---------------------------------------------- replies shared by dialects
+// ------------------------------------------ steps and replies shared by dialects
+
+bool HttpClient::startFileUpload(Dialect dialect, const QString &address, const QByteArray &stamp)
+{
+    m_uploading = true;
+    m_checkComponent = firstPending(m_slots.pending);
+    const QFileInfo file(m_fileNames.at(0));
+    if (m_checkComponent < 0 || !file.isReadable()
+        || !send(fileUpload(dialect, address, stamp, file.filePath(), file.size())))
+        return false;
+    log(QStringLiteral("started UPD_FILE_CHECK_REQ"));
+    m_stepState = 7;
+    return true;
+}
 
 bool HttpClient::fileCheckReply(const QByteArray &body, int checkedState, int *next)
 {
@@ -139,19 +152,10 @@ int HttpClient::cgiStep()
         send(uploadStateQuery(Dialect::Cgi, address, stamp));
         m_stepState = 5;
         break;
-    case 6: {
-        m_uploading = true;
-        m_checkComponent = firstPending(m_slots.pending);
-        const QFileInfo file(m_fileNames.at(0));
-        if (m_checkComponent < 0 || !file.isReadable()
-            || !send(fileUpload(Dialect::Cgi, address, stamp, file.filePath(), file.size()))) {
+    case 6:
+        if (!startFileUpload(Dialect::Cgi, address, stamp))
             result = UpdateStatus::UploadFailed;
-            break;
-        }
-        log(QStringLiteral("started UPD_FILE_CHECK_REQ"));
-        m_stepState = 7;
         break;
-    }
     case 8:
         m_uploading = false;
         log(QStringLiteral("started UPD_FILE_CHECK_RESULT"));
@@ -240,19 +244,10 @@ int HttpClient::timedStep()
         send(uploadStateQuery(Dialect::Timed, address, stamp));
         m_stepState = 5;
         break;
-    case 6: {
-        m_uploading = true;
-        m_checkComponent = firstPending(m_slots.pending);
-        const QFileInfo file(m_fileNames.at(0));
-        if (m_checkComponent < 0 || !file.isReadable()
-            || !send(fileUpload(Dialect::Timed, address, stamp, file.filePath(), file.size()))) {
+    case 6:
+        if (!startFileUpload(Dialect::Timed, address, stamp))
             result = UpdateStatus::UploadFailed;
-            break;
-        }
-        log(QStringLiteral("started UPD_FILE_CHECK_REQ"));
-        m_stepState = 7;
         break;
-    }
     case 8:
         m_uploading = false;
         log(QStringLiteral("started UPD_FILE_CHECK_RESULT"));
