@@ -63,6 +63,7 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::PDFirmUpTool)
     , m_readmeFolder(environment.readmeFolder)
+    , m_documentsFolder(environment.documentsFolder)
     , m_interfaces(environment.interfaces)
     , m_updateJournal(environment.updateJournalFile)
 {

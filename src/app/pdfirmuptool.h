@@ -103,6 +103,7 @@ protected:
 private slots:
     // Menu commands, connected by name.
     void on_actionExit_X_triggered();
+    void on_actionExport_display_list_triggered();
     void on_actionBroadcast_triggered();
     void on_actionAdvanced_network_search_triggered();
     void on_actionConfigureAdvanced_search_network_triggered();
@@ -199,6 +200,7 @@ private:
     QMenu *m_searchMenu = nullptr;
     QPushButton *m_cancelDownloadsButton = nullptr;
     QString m_readmeFolder;
+    QString m_documentsFolder; // where an export is offered first
     bool m_waitCursorShown = false;
     QTimer m_columnResizeTimer;
     QString m_infoHtml; // what the information panel shows

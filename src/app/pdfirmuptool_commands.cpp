@@ -1,5 +1,6 @@
 // The main window's own commands: view toggles, row selection and refresh,
-// the targeted address list, settings, About, README and exit.
+// the targeted address list, settings, About, README, the display list
+// export and exit.
 #include "app/pdfirmuptool.h"
 
 #include "ui_pdfirmuptool.h"
@@ -9,16 +10,44 @@
 #include "dialogs/messageboxes.h"
 #include "dialogs/optionsetting.h"
 #include "discovery/advancedipsearchdialog.h"
+#include "displaylist/displaylistexport.h"
 #include "displaylist/displaylistmodel.h"
+#include "displaylist/mysortfilterproxymodel.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <QUrl>
 
 void PDFirmUpTool::on_actionExit_X_triggered()
 {
     QApplication::closeAllWindows();
+}
+
+void PDFirmUpTool::on_actionExport_display_list_triggered()
+{
+    const QString chosen = QFileDialog::getSaveFileName(
+        this, tr("Export display list"), QDir(m_documentsFolder).filePath(QStringLiteral("displays.csv")),
+        tr("CSV files (*.csv)"));
+    if (chosen.isEmpty())
+        return;
+    const QString path = DisplayListExport::withCsvSuffix(chosen);
+    const QString shownPath = QDir::toNativeSeparators(path);
+    QString error;
+    if (!DisplayListExport::writeCsvFile(path, *m_proxy, m_displayList, &error)) {
+        MessageBoxes::warning(this, windowTitle(),
+                              tr("Unable to export the display list to %1:\n%2", "1=file name 2=reason")
+                                  .arg(shownPath, error),
+                              QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
+    const int count = m_proxy->rowCount();
+    qInfo() << "Exported" << count << "displays to" << shownPath;
+    statusBar()->showMessage(tr("Exported %1 display(s) to %2", "1=number of displays 2=file name")
+                                 .arg(QString::number(count), shownPath));
 }
 
 void PDFirmUpTool::itemMenuAboutToShow()

@@ -1,11 +1,15 @@
 #include "displaylist/mytableview.h"
 
+#include "displaylist/displaylistexport.h"
 #include "displaylist/displaylistmodel.h"
 
-#include <QAbstractProxyModel>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+
+#include <set>
 
 namespace {
 const int kMenuIconSize = 24;
@@ -56,10 +60,7 @@ int MyTableView::sourceRowAt(const QPoint &viewportPoint) const
     const int viewRow = rowAt(viewportPoint.y());
     if (viewRow < 0 || !model())
         return -1;
-    const QModelIndex viewIndex = model()->index(viewRow, 0);
-    const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model());
-    const QModelIndex sourceIndex = proxy ? proxy->mapToSource(viewIndex) : viewIndex;
-    return sourceIndex.isValid() ? sourceIndex.row() : -1;
+    return DisplayListExport::sourceRow(model()->index(viewRow, 0));
 }
 
 const DISPLAY_LIST_ENTRY *MyTableView::entryAt(int sourceRow) const
@@ -123,6 +124,9 @@ std::unique_ptr<QMenu> MyTableView::createContextMenu(const QPoint &viewportPoin
                    tr("Set \"Power Save Mode\" to \"Auto Standby\"", "right-click menu"),
                    &MyTableView::setPowerSaveToAutoStandby, allowed);
     }
+    menu->addSeparator();
+    addCommand(menu.get(), QStringLiteral(":/resources/copy clipboard.svg"), tr("Copy", "right-click menu"),
+               &MyTableView::copySelectedRows, selectionModel() && selectionModel()->hasSelection());
     return menu;
 }
 
@@ -159,6 +163,33 @@ void MyTableView::mousePressEvent(QMouseEvent *event)
     const QPoint point = event->pos();
     if (auto menu = createPowerMenu(point))
         menu->exec(menuScreenPosition(point));
+}
+
+void MyTableView::keyPressEvent(QKeyEvent *event)
+{
+    // The base class would copy the current cell alone.
+    if (event->matches(QKeySequence::Copy)) {
+        copySelectedRows();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void MyTableView::copySelectedRows()
+{
+    if (!m_list || !model() || !selectionModel())
+        return;
+    std::set<int> rows;
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.insert(row);
+    }
+    if (rows.empty())
+        return;
+    QGuiApplication::clipboard()->setText(
+        DisplayListExport::tsvText(*model(), QList<int>(rows.begin(), rows.end()), *m_list));
 }
 
 void MyTableView::refreshTriggered()

@@ -12,8 +12,9 @@ class QMenu;
 // The display table. A right click on a row offers refreshing the display
 // and switching its power (and, for the series that have it, its power-save
 // mode); a left click on the Power State cell offers the power commands at
-// once. The view never acts itself: it reports the command with the row of
-// the source model, whatever the sort order.
+// once. The view never acts on a display itself: it reports the command with
+// the row of the source model, whatever the sort order. Copying the selected
+// rows (row menu or Ctrl+C) is the view's own, as it touches no display.
 class MyTableView : public QTableView
 {
     Q_OBJECT
@@ -40,6 +41,10 @@ public:
 
     int triggeredRow() const { return contextMenuTriggeredRow; }
 
+    // Puts the selected rows, in table order, on the clipboard as
+    // tab-separated text.
+    void copySelectedRows();
+
 signals:
     void refreshRow(int row);
     void requestPowerOn(int row);
@@ -49,6 +54,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void customMenuRequested(QPoint point);

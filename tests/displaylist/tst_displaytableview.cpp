@@ -1,10 +1,16 @@
+#include "displaylist/displaylistexport.h"
 #include "displaylist/displaylistmodel.h"
 #include "displaylist/mysortfilterproxymodel.h"
 #include "displaylist/mytableview.h"
+#include "displaylist/updatestatus.h"
 #include "resources/resourceinit.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -102,7 +108,7 @@ private slots:
         auto menu = m_view->createContextMenu(cellCenter(0, displayListModel::StatusColumn));
         QVERIFY(menu);
         QCOMPARE(m_view->triggeredRow(), 0);
-        QCOMPARE(menu->actions().size(), seriesId == 1 || seriesId == 2 ? 5 : 3);
+        QCOMPARE(menu->actions().size(), seriesId == 1 || seriesId == 2 ? 7 : 5); // with a separator and Copy
         QCOMPARE(this->commands(menu.get()), commands);
         // A press on the Power State cell offers the power commands alone.
         QVERIFY(!m_view->createPowerMenu(cellCenter(0, displayListModel::ModelNameColumn)));
@@ -113,6 +119,57 @@ private slots:
         // Below the last row there is no row to act on.
         QVERIFY(!m_view->createContextMenu(QPoint(cellCenter(0, displayListModel::ModelNameColumn).x(), m_view->viewport()->height() - 2)));
         QCOMPARE(m_view->triggeredRow(), -1);
+    }
+
+    // Texts as a display may report them, read back by an independent CSV reader.
+    void exportCsv()
+    {
+        m_list[0].modelName = QStringLiteral("=1+2");
+        m_list[0].assetTag = QStringLiteral("会議室 \"A\", 3F\n奥");
+        m_list[0].lastUpdateStatus = UpdateStatus::UpdateFailed;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("displays.csv"));
+        QString error;
+        QVERIFY(DisplayListExport::writeCsvFile(path, *m_proxy, m_list, &error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF") && bytes.endsWith("\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 4); // the asset tag's own line break stays LF
+
+        QProcess python;
+        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
+            "import csv, json, sys\n"
+            "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f: print(json.dumps(list(csv.reader(f))))"), path});
+        QVERIFY2(python.waitForFinished(30000) && python.exitCode() == 0, python.readAllStandardError().constData());
+        const QJsonArray rows = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0].toArray().last().toString(), QStringLiteral("Last update result"));
+        QCOMPARE(rows[0].toArray()[3].toString(), QStringLiteral("Asset Tag"));
+        const QStringList shownLast{"", "'=1+2", "", "会議室 \"A\", 3F\n奥", "192.168.0.10", "", "", "", "Unknown",
+                                    "Error: Update failed.", "Error: Update failed."};
+        QCOMPARE(rows[3].toArray().toVariantList(), QVariant(shownLast).toList());
+    }
+
+    // Ctrl+C and the row menu's Copy: the selected rows in table order; a right click selects its row first.
+    void copySelectedRows()
+    {
+        m_list[0].assetTag = QStringLiteral("a\tb\nc");
+        const auto line = [](const char *assetTag, const char *address) {
+            return QStringLiteral("\t\t\t%1\t%2\t\t\t\tUnknown\t\t\n").arg(QString::fromUtf8(assetTag), QLatin1String(address));
+        };
+        for (int viewRow : {2, 0})
+            m_view->selectionModel()->select(m_proxy->index(viewRow, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTest::keySequence(m_view.get(), QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), line("", "10.1.1.1") + line("a b c", "192.168.0.10"));
+        const QPoint point = cellCenter(1, displayListModel::ModelNameColumn); // not selected
+        QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, point);
+        QTest::mouseRelease(m_view->viewport(), Qt::RightButton, {}, point);
+        auto menu = m_view->createContextMenu(point);
+        QAction *copy = menu->actions().last();
+        QVERIFY(copy->isEnabled());
+        copy->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), line("", "192.168.0.9"));
     }
 
     void leftClickOnPowerStateOpensPowerMenu()
