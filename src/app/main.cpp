@@ -1,4 +1,5 @@
 #include "app/appinfo.h"
+#include "app/environmentproxy.h"
 #include "app/mainsettings.h"
 #include "app/pdfirmuptool.h"
 #include "app/qtcompat.h"
@@ -34,6 +35,7 @@ int main(int argc, char *argv[])
     Startup::chooseEventDispatcher();
 
     QApplication app(argc, argv);
+    EnvironmentProxyFactory::install();
     Startup::installTranslations(app);
     Startup::showSplash();
 

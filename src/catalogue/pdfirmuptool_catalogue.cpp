@@ -5,11 +5,13 @@
 
 #include "ui_pdfirmuptool.h"
 
+#include "app/environmentproxy.h"
 #include "app/timing.h"
 #include "catalogue/applicationupdatedialog.h"
 #include "catalogue/firmwareserver.h"
 #include "catalogue/releasedbretrieval.h"
 
+#include <QNetworkProxyFactory>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -20,7 +22,11 @@ constexpr int kUpdateCheckDelayMs = 5000;
 
 void PDFirmUpTool::createReleaseDbRetrieval()
 {
-    m_releaseDbRetrieval = new ReleaseDbRetrieval(m_cacheFolder, releaseDatabaseUrl(firmwareServerBaseUrl()), this);
+    const QUrl databaseUrl = releaseDatabaseUrl(firmwareServerBaseUrl());
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(databaseUrl));
+    qInfo() << "Firmware server connection:"
+            << EnvironmentProxy::describe(proxies.value(0, QNetworkProxy(QNetworkProxy::NoProxy)));
+    m_releaseDbRetrieval = new ReleaseDbRetrieval(m_cacheFolder, databaseUrl, this);
     connect(m_releaseDbRetrieval, &ReleaseDbRetrieval::statusMessage, statusBar(), &QStatusBar::showMessage);
     connect(m_releaseDbRetrieval, &ReleaseDbRetrieval::databaseReady, this, &PDFirmUpTool::releaseDatabaseReady);
 }

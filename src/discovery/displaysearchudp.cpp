@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QNetworkDatagram>
 #include <QRandomGenerator>
+#include <QNetworkProxy>
 #include <QUdpSocket>
 
 #include <limits>
@@ -36,6 +37,7 @@ DisplaySearchUDP::DisplaySearchUDP(const DisplaySearchOptions &options, QObject 
     // A failed bind is not fatal: the first search then sends from a port
     // the system picks, like every later search does. The port is shared so
     // that display simulators on the same machine can bind it too.
+    m_socket->setProxy(QNetworkProxy::NoProxy); // the search never leaves the LAN
     m_socket->bind(m_options.bindAddress, m_options.localPort,
                    QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
     // A direct connection: the socket stops announcing datagrams while an

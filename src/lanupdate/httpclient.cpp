@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
@@ -37,6 +38,9 @@ HttpClient::HttpClient(QObject *parent)
     : QObject(parent)
     , m_scale(Timing::scale())
 {
+    // Displays are on the LAN: a proxy of the firmware server's traffic
+    // must never carry an update.
+    m_manager.setProxy(QNetworkProxy::NoProxy);
     connect(&m_manager, &QNetworkAccessManager::finished, this, &HttpClient::FinishedHandle);
     m_errorCheckTimer.setSingleShot(true);
     m_errorCheckTimer.setInterval(scaledMs(kRetryMs));

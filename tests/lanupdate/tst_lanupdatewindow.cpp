@@ -1,12 +1,16 @@
 // LAN updates as the operator runs them through the main window, against the display simulator
 // (short update durations) and the demo catalogue's firmware server, on a loopback block of this process.
+// A proxy is configured as an office would: it must carry the firmware server's traffic and nothing else
+// (run in a network namespace, the displays' addresses are not loopback ones, which are never proxied).
 #include "../app/pdfirmuptooltestaccess.h"
+#include "app/environmentproxy.h"
 #include "app/timing.h"
 #include "dialogs/confirmwithscrollmsgareadialog.h"
 #include "dialogs/messageboxes.h"
 #include "dialogs/updatewarningmessagedialog.h"
 #include "displaylist/updatestatus.h"
 #include "firmwareserverprocess.h"
+#include "recordingproxy.h"
 #include "resources/resourceinit.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"
@@ -26,10 +30,14 @@ class tst_LanUpdateWindow : public QObject
 
     TestSettingsLocation m_settings;
     FirmwareServerProcess m_server;
+    RecordingProxy m_proxy;
     SimulatorProcess m_sim;
     QTemporaryDir m_documents;
     QString m_journal = m_documents.filePath(QStringLiteral("data/journal.json"));
-    QString m_block = QStringLiteral("127.91.%1.").arg(QCoreApplication::applicationPid() % 250 + 1);
+    // Addresses of a namespace of the test's own (not loopback, so a wrong
+    // proxy would show), or a loopback block of this process.
+    QString m_block = qEnvironmentVariable("VDFU_TEST_DISPLAY_BLOCK",
+                                           QStringLiteral("127.91.%1.").arg(QCoreApplication::applicationPid() % 250 + 1));
     QString m_failing = m_block + QStringLiteral("4"); // its first component fails
     QString m_slow = m_block + QStringLiteral("8");    // an 18 s update
     QJsonArray m_fleet;
@@ -75,6 +83,8 @@ private slots:
         initVdfuResources();
         // Queue tick 200 ms, the timed dialect's waits 2 s, control replies 400 ms.
         Timing::setScale(0.2);
+        // The server under a name that only the proxy resolves.
+        m_server.setHostName(QStringLiteral("firmware.proxied.invalid"));
         QVERIFY2(m_server.startDemoCatalogue(), qPrintable(m_server.errorString()));
         // Demo displays of every dialect by their last address byte, with
         // changes: the first series one refuses to leave power-save mode.
@@ -98,6 +108,10 @@ private slots:
             scan.append(address);
         }
         QVERIFY2(m_sim.start(m_fleet), qPrintable(m_sim.errorString()));
+        QVERIFY(m_proxy.listen());
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("http_proxy"), m_proxy.url().toString());
+        QNetworkProxyFactory::setApplicationProxyFactory(new EnvironmentProxyFactory(environment));
         m_settings.setMainValue(QStringLiteral("Firmware Server URL"), m_server.baseUrl().toString());
         m_settings.setMainValue(QStringLiteral("Multi Update Limit"), 2);
         m_settings.setMainValue(QStringLiteral("IP Address Scan Text"), scan.join('\n'));
@@ -152,6 +166,15 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("K5U-654 (serial number UH000108) at %1: applying the firmware").arg(m_slow)), qPrintable(text));
         QVERIFY(!QFile::exists(m_journal));
         QCOMPARE(m_cautions, 1); // asked by the first update only
+
+        // The database and the packages came through the proxy; no display traffic did.
+        const QList<QUrl> carried = m_proxy.requests();
+        const auto came = [&](const QString &path) {
+            return std::any_of(carried.cbegin(), carried.cend(), [&](const QUrl &u) { return u.path().contains(path); });
+        };
+        QVERIFY(came(m_server.databaseUrl().path()) && came(QStringLiteral("/packages/")));
+        for (const QUrl &url : carried)
+            QVERIFY2(url.port() == m_server.baseUrl().port(), qPrintable(url.toString()));
     }
 };
 
