@@ -35,6 +35,7 @@ int main(int argc, char *argv[])
     Startup::chooseEventDispatcher();
 
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QLatin1String(AppInfo::kDesktopFileId));
     EnvironmentProxyFactory::install();
     Startup::installTranslations(app);
     Startup::showSplash();

@@ -3,6 +3,7 @@
 #include "ui_pdfirmuptool.h"
 
 #include "app/commandstate.h"
+#include "app/installlayout.h"
 #include "app/logsink.h"
 #include "app/mainsettings.h"
 #include "app/sv_information_dialog.h"
@@ -49,7 +50,7 @@ PDFirmUpTool::Environment PDFirmUpTool::Environment::system()
     Environment environment;
     environment.interfaces = LanInterfaces::fromSystem();
     environment.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    environment.readmeFolder = QCoreApplication::applicationDirPath();
+    environment.readmeFolder = InstallLayout::readmeFolder(QCoreApplication::applicationDirPath());
     environment.updateJournalFile = UpdateJournal::defaultPath();
     return environment;
 }
