@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that the build, the tests and the demo
-# need. Does nothing when all of them are already there. Run as root.
+# Installs every Debian 12 package that the build, the tests, the demo and
+# the Debian package (scripts/package.sh and its check) need. Does nothing
+# when all of them are already there. Run as root.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
     qt6-translations-l10n libquazip1-qt6-dev libgl-dev
     xvfb xauth imagemagick x11-apps xdotool fonts-ipafont-gothic
     iproute2 python3 procps xdg-utils gcovr curl unzip
+    dpkg-dev lintian desktop-file-utils appstream file
 )
 
 missing=()

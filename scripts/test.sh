@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-#   scripts/test.sh [qt5|qt6|asan|coverage ...]   (default: qt5)
+#   scripts/test.sh [qt5|qt6|asan|coverage|package ...]   (default: qt5)
 # The coverage configuration also writes a line-coverage report of src/ to
-# build/coverage/coverage.txt (and coverage.html beside it).
+# build/coverage/coverage.txt (and coverage.html beside it). The package
+# configuration builds the Debian package (scripts/package.sh) and checks it
+# as one test (tests/package/check_package.sh).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
@@ -13,6 +15,13 @@ configs=("$@")
 passed=0; failed=0; status=0
 for config in "${configs[@]}"; do
     echo "=== Building and testing: $config"
+    if [ "$config" = package ]; then
+        log=$(mktemp)
+        if scripts/package.sh | tee "$log" && tests/package/check_package.sh "$(tail -n1 "$log")"; then
+            passed=$((passed + 1)); else status=1; failed=$((failed + 1)); fi
+        rm -f "$log"
+        continue
+    fi
     # Counters of objects that a change of the sources left behind would
     # mix into the report: coverage always builds afresh.
     [ "$config" = coverage ] && rm -rf "build/$config"
