@@ -10,7 +10,8 @@
 // proxy, no_proxy the hosts reached directly; the lower-case name wins over
 // the upper-case one. Only http and https requests are ever proxied: sockets
 // to the displays (search, control, web probes, updates) connect directly,
-// whatever the environment says.
+// whatever the environment says. The network library itself never proxies
+// loopback addresses and "localhost".
 class EnvironmentProxyFactory : public QNetworkProxyFactory
 {
 public:
