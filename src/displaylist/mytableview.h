@@ -34,7 +34,8 @@ public:
     // The source row of the view row under a viewport point, or -1.
     int sourceRowAt(const QPoint &viewportPoint) const;
     // The row menu for a viewport point, or null below the last row. Sets
-    // the row that the menu's commands report.
+    // the row that the menu's commands report; its last entry copies the
+    // selected rows, which include that row once the press has selected it.
     std::unique_ptr<QMenu> createContextMenu(const QPoint &viewportPoint);
     // The power menu for a press on a Power State cell, or null elsewhere.
     std::unique_ptr<QMenu> createPowerMenu(const QPoint &viewportPoint);
