@@ -444,6 +444,14 @@
     </message>
 </context>
 <context>
+    <name>DisplayListExport</name>
+    <message>
+        <source>Last update result</source>
+        <comment>column title</comment>
+        <translation>前回の更新結果</translation>
+    </message>
+</context>
+<context>
     <name>DownloadFirmwareForOfflineDialog</name>
     <message>
         <source>Download firmware for offline use</source>
@@ -639,6 +647,11 @@
         <source>Set &quot;Power Save Mode&quot; to &quot;Auto Standby&quot;</source>
         <comment>right-click menu</comment>
         <translation>「省電力モード」を「自動スタンバイ」に設定</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <comment>right-click menu</comment>
+        <translation>コピー</translation>
     </message>
 </context>
 <context>
@@ -918,6 +931,30 @@ Are you sure you want to quit?</source>
     <message>
         <source>Update finished</source>
         <translation>更新が終了しました</translation>
+    </message>
+    <message>
+        <source>Export display list...</source>
+        <translation>ディスプレイ一覧をエクスポート...</translation>
+    </message>
+    <message>
+        <source>Export display list</source>
+        <translation>ディスプレイ一覧をエクスポート</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
+    </message>
+    <message>
+        <source>Unable to export the display list to %1:
+%2</source>
+        <comment>1=file name 2=reason</comment>
+        <translation>ディスプレイ一覧を %1 にエクスポートできません:
+%2</translation>
+    </message>
+    <message>
+        <source>Exported %1 display(s) to %2</source>
+        <comment>1=number of displays 2=file name</comment>
+        <translation>%1 台のディスプレイを %2 にエクスポートしました</translation>
     </message>
 </context>
 <context>
