@@ -1,7 +1,8 @@
 // LAN updates as the operator runs them through the main window, against the display simulator
-// (short update durations) and the demo catalogue's firmware server, on a loopback block of this process.
-// A proxy is configured as an office would: it must carry the firmware server's traffic and nothing else
-// (run in a network namespace, the displays' addresses are not loopback ones, which are never proxied).
+// (short update durations), on a loopback block of this process. A proxy is configured as an office
+// would, and only it answers for the firmware server (the demo catalogue): it must carry the server's
+// traffic and nothing else (run in a network namespace, the displays' addresses are not loopback
+// ones, which are never proxied).
 #include "../app/pdfirmuptooltestaccess.h"
 #include "app/environmentproxy.h"
 #include "app/timing.h"
@@ -10,11 +11,11 @@
 #include "dialogs/updatewarningmessagedialog.h"
 #include "displaylist/updatestatus.h"
 #include "firmwareserverprocess.h"
-#include "recordingproxy.h"
 #include "resources/resourceinit.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"
 #include "testsettings.h"
+#include "tinyhttpserver.h"
 #include "widgettesthelpers.h"
 
 #include <QAction>
@@ -29,8 +30,8 @@ class tst_LanUpdateWindow : public QObject
     Q_OBJECT
 
     TestSettingsLocation m_settings;
-    FirmwareServerProcess m_server;
-    RecordingProxy m_proxy;
+    TinyHttpServer m_proxy;
+    QString m_origin = QStringLiteral("http://firmware.proxied.invalid"); // resolves nowhere
     SimulatorProcess m_sim;
     QTemporaryDir m_documents;
     QString m_journal = m_documents.filePath(QStringLiteral("data/journal.json"));
@@ -83,9 +84,6 @@ private slots:
         initVdfuResources();
         // Queue tick 200 ms, the timed dialect's waits 2 s, control replies 400 ms.
         Timing::setScale(0.2);
-        // The server under a name that only the proxy resolves.
-        m_server.setHostName(QStringLiteral("firmware.proxied.invalid"));
-        QVERIFY2(m_server.startDemoCatalogue(), qPrintable(m_server.errorString()));
         // Demo displays of every dialect by their last address byte, with
         // changes: the first series one refuses to leave power-save mode.
         const QJsonObject changes = QJsonDocument::fromJson(R"({"2": {}, "9": {}, "13": {}, "16": {}, "18": {},
@@ -108,11 +106,16 @@ private slots:
             scan.append(address);
         }
         QVERIFY2(m_sim.start(m_fleet), qPrintable(m_sim.errorString()));
+        const QString catalogue = FirmwareServerProcess::demoCatalogueRoot() + QStringLiteral("/firmwareupdates");
+        m_proxy.setRoute((m_origin + "/firmwareupdates/pd_firmware_releases.json").toLatin1(),
+                         readFile(catalogue + "/pd_firmware_releases.json").replace(FirmwareServerProcess::kDemoOrigin, m_origin.toLatin1()));
+        for (const QFileInfo &package : QDir(catalogue + "/packages").entryInfoList(QDir::Files))
+            m_proxy.setRoute((m_origin + "/firmwareupdates/packages/" + package.fileName()).toLatin1(), readFile(package.filePath()));
         QVERIFY(m_proxy.listen());
         QProcessEnvironment environment;
-        environment.insert(QStringLiteral("http_proxy"), m_proxy.url().toString());
+        environment.insert(QStringLiteral("http_proxy"), m_proxy.url(QString()).toString());
         QNetworkProxyFactory::setApplicationProxyFactory(new EnvironmentProxyFactory(environment));
-        m_settings.setMainValue(QStringLiteral("Firmware Server URL"), m_server.baseUrl().toString());
+        m_settings.setMainValue(QStringLiteral("Firmware Server URL"), QString(m_origin + "/firmwareupdates/"));
         m_settings.setMainValue(QStringLiteral("Multi Update Limit"), 2);
         m_settings.setMainValue(QStringLiteral("IP Address Scan Text"), scan.join('\n'));
     }
@@ -168,13 +171,11 @@ private slots:
         QCOMPARE(m_cautions, 1); // asked by the first update only
 
         // The database and the packages came through the proxy; no display traffic did.
-        const QList<QUrl> carried = m_proxy.requests();
-        const auto came = [&](const QString &path) {
-            return std::any_of(carried.cbegin(), carried.cend(), [&](const QUrl &u) { return u.path().contains(path); });
-        };
-        QVERIFY(came(m_server.databaseUrl().path()) && came(QStringLiteral("/packages/")));
-        for (const QUrl &url : carried)
-            QVERIFY2(url.port() == m_server.baseUrl().port(), qPrintable(url.toString()));
+        const QByteArrayList carried = m_proxy.requests();
+        QVERIFY(carried.contains(m_origin.toLatin1() + "/firmwareupdates/pd_firmware_releases.json"));
+        QVERIFY(std::any_of(carried.cbegin(), carried.cend(), [](const QByteArray &t) { return t.contains("/packages/"); }));
+        for (const QByteArray &target : carried)
+            QVERIFY2(target.startsWith(m_origin.toLatin1()), target.constData());
     }
 };
 

@@ -6,8 +6,6 @@ bool FirmwareServerProcess::start(const QString &root, const QStringList &faults
     QStringList args{QStringLiteral("--root"), root, QStringLiteral("--address"), address,
                      QStringLiteral("--port"), QStringLiteral("0"),
                      QStringLiteral("--rewrite-origin"), QLatin1String(kDemoOrigin)};
-    if (!m_hostName.isEmpty())
-        args << QStringLiteral("--host-name") << m_hostName;
     for (const QString &f : faults)
         args << QStringLiteral("--fault") << f;
     return startProgram(QStringLiteral("vdfu-firmwareserver"), args, timeoutMs);

@@ -27,9 +27,6 @@ public:
 
     bool start(const QString &root, const QStringList &faults = {}, int timeoutMs = 10000,
                const QString &address = QStringLiteral("127.0.0.1"));
-    // The name in the served origin and in baseUrl() instead of the address
-    // (one that only a proxy resolves); set before start().
-    void setHostName(const QString &name) { m_hostName = name; }
     // Serves the demo catalogue that the build generates from tools/demo.
     bool startDemoCatalogue(const QStringList &faults = {}, int timeoutMs = 10000);
     // The folder of the generated demo catalogue in the build tree (it holds
@@ -43,7 +40,4 @@ public:
     QUrl databaseUrl() const;
     // Any file below the root, by its path relative to the root.
     QUrl urlFor(const QString &relativePath) const;
-
-private:
-    QString m_hostName;
 };

@@ -66,9 +66,6 @@ int main(int argc, char *argv[])
     args.addOption({QStringLiteral("rewrite-origin"),
                     QStringLiteral("Replace this origin (e.g. http://127.0.0.1:8070) in served JSON files by the server's own."),
                     QStringLiteral("origin")});
-    args.addOption({QStringLiteral("host-name"),
-                    QStringLiteral("Name clients reach the server by (as behind a proxy) in its origin; default: the address."),
-                    QStringLiteral("name")});
     args.process(app);
 
     const EventLog log;
@@ -110,8 +107,7 @@ int main(int argc, char *argv[])
     if (!server.listen(address, quint16(port)))
         return fail(QStringLiteral("cannot listen on %1:%2: %3").arg(address.toString()).arg(port).arg(server.errorString()));
 
-    const QString host = args.isSet(QStringLiteral("host-name")) ? args.value(QStringLiteral("host-name")) : address.toString();
-    const QString origin = QStringLiteral("http://%1:%2").arg(host).arg(server.serverPort());
+    const QString origin = QStringLiteral("http://%1:%2").arg(address.toString()).arg(server.serverPort());
     if (args.isSet(QStringLiteral("rewrite-origin")))
         files.rewriteOrigin(args.value(QStringLiteral("rewrite-origin")).toUtf8(), origin.toUtf8());
     const QString base = origin + QStringLiteral("/firmwareupdates/");
