@@ -29,12 +29,10 @@ private slots:
         const QString proxied = QStringLiteral("http_proxy=p:9;no_proxy=");
         QTest::newRow("no_proxy domain") << proxied + "example.com" << http << "direct";
         QTest::newRow("no_proxy other domain") << proxied + "ample.com" << http << "http://p:9";
-        QTest::newRow("no_proxy leading dot") << proxied + ".example.com" << http << "direct";
-        QTest::newRow("no_proxy wildcard name") << proxied + "x, *.example.com" << http << "direct";
+        QTest::newRow("no_proxy wildcard name") << proxied + "x, *.example.com .y" << http << "direct";
         QTest::newRow("no_proxy star") << proxied + "*" << http << "direct";
         QTest::newRow("NO_PROXY upper case") << "http_proxy=p:9;NO_PROXY=fw.example.com:80" << http << "direct";
         QTest::newRow("no_proxy block") << proxied + "10.0.0.0/8" << "http://10.1.2.3/" << "direct";
-        QTest::newRow("outside the block") << proxied + "10.0.0.0/8" << "http://11.1.2.3/" << "http://p:9";
         QTest::newRow("no_proxy address") << proxied + "192.168.1.5:80 [::1]" << "http://192.168.1.5/" << "direct";
         QTest::newRow("no_proxy IPv6") << proxied + "192.168.1.5:80 [::1]" << "http://[::1]:8080/" << "direct";
     }

@@ -12,31 +12,27 @@ class tst_InstallLayout : public QObject
     Q_OBJECT
 
 private slots:
-    void readmeFolder_data();
-    void readmeFolder();
+    void readmeFolder_data()
+    {
+        QTest::addColumn<QString>("readmeAt");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("build tree") << "bin" << "bin";
+        const char *installed = "share/vantor-display-firmware-update-tool";
+        QTest::newRow("installed") << installed << installed;
+        QTest::newRow("missing") << QString() << "bin";
+    }
+    void readmeFolder()
+    {
+        QFETCH(QString, readmeAt);
+        QFETCH(QString, expected);
+        QTemporaryDir root;
+        const QDir dir(root.path());
+        QVERIFY(dir.mkpath(QStringLiteral("bin")));
+        if (!readmeAt.isEmpty())
+            QVERIFY(dir.mkpath(readmeAt) && writeFile(dir.filePath(readmeAt + QLatin1String("/ReadMe.html")), "<html/>"));
+        QCOMPARE(InstallLayout::readmeFolder(dir.filePath(QStringLiteral("bin"))), dir.filePath(expected));
+    }
 };
-
-void tst_InstallLayout::readmeFolder_data()
-{
-    QTest::addColumn<QString>("readmeAt");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("build tree") << "bin" << "bin";
-    QTest::newRow("installed") << "share/vantor-display-firmware-update-tool"
-                               << "share/vantor-display-firmware-update-tool";
-    QTest::newRow("missing") << QString() << "bin";
-}
-
-void tst_InstallLayout::readmeFolder()
-{
-    QFETCH(QString, readmeAt);
-    QFETCH(QString, expected);
-    QTemporaryDir root;
-    const QDir dir(root.path());
-    QVERIFY(dir.mkpath(QStringLiteral("bin")));
-    if (!readmeAt.isEmpty())
-        QVERIFY(dir.mkpath(readmeAt) && writeFile(dir.filePath(readmeAt + QLatin1String("/ReadMe.html")), "<html/>"));
-    QCOMPARE(InstallLayout::readmeFolder(dir.filePath(QStringLiteral("bin"))), dir.filePath(expected));
-}
 
 QTEST_GUILESS_MAIN(tst_InstallLayout)
 #include "tst_installlayout.moc"
