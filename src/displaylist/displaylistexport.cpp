@@ -97,7 +97,7 @@ bool writeCsvFile(const QString &path, const QAbstractItemModel &model, const Di
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
         && file.commit();
-    if (!written)
+    if (!written && error)
         *error = file.errorString();
     return written;
 }

@@ -46,7 +46,8 @@ QString tsvText(const QAbstractItemModel &model, const QList<int> &rows, const D
 
 // Writes the header and every row of `model` as a UTF-8 CSV file with a
 // byte-order mark, so that spreadsheet programs read Japanese texts. The
-// file is replaced whole or not at all; on failure `error` tells why.
+// file is replaced whole or not at all; on failure `error`, when given,
+// tells why.
 bool writeCsvFile(const QString &path, const QAbstractItemModel &model, const DisplayList &list,
                   QString *error);
 

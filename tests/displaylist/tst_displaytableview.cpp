@@ -149,6 +149,10 @@ private slots:
         const QStringList shownLast{"", "'=1+2", "", "会議室 \"A\", 3F\n奥", "192.168.0.10", "", "", "", "Unknown",
                                     "Error: Update failed.", "Error: Update failed."};
         QCOMPARE(rows[3].toArray().toVariantList(), QVariant(shownLast).toList());
+
+        // A folder that is not there: a reason for the operator, no file.
+        QVERIFY(!DisplayListExport::writeCsvFile(dir.filePath(QStringLiteral("gone/displays.csv")), *m_proxy, m_list, &error));
+        QVERIFY(!error.isEmpty());
     }
 
     // Ctrl+C and the row menu's Copy: the selected rows in table order; a right click selects its row first.
