@@ -150,7 +150,7 @@ private slots:
                                     "Error: Update failed.", "Error: Update failed."};
         QCOMPARE(rows[3].toArray().toVariantList(), QVariant(shownLast).toList());
 
-        // A folder that is not there: a reason for the operator, no file.
+        // A folder that is not there: failure, with a reason for the operator.
         QVERIFY(!DisplayListExport::writeCsvFile(dir.filePath(QStringLiteral("gone/displays.csv")), *m_proxy, m_list, &error));
         QVERIFY(!error.isEmpty());
     }
