@@ -45,6 +45,8 @@ HttpClient::HttpClient(QObject *parent)
     m_errorCheckTimer.setSingleShot(true);
     m_errorCheckTimer.setInterval(scaledMs(kRetryMs));
     m_waitTimer.setInterval(scaledMs(kLegacyWaitMs));
+    m_deadlineTimer.setSingleShot(true);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &HttpClient::deadlinePassed);
     connect(&m_httpTimer, &QTimer::timeout, this, &HttpClient::HttpTimerHandle);
     connect(&m_waitTimer, &QTimer::timeout, this, &HttpClient::HttpWaitTimerHandle);
     connect(&m_errorCheckTimer, &QTimer::timeout, this, &HttpClient::HttpErrorCheckTimerHandle);
@@ -53,11 +55,7 @@ HttpClient::HttpClient(QObject *parent)
 HttpClient::~HttpClient()
 {
     m_manager.disconnect(this);
-    dropPendingRequest();
-    if (m_tcpClient) {
-        m_tcpClient->disconnect(this);
-        m_tcpClient->deleteLater();
-    }
+    stopSession();
 }
 
 void HttpClient::setup(int displayIndex, const QString &address, const QStringList &fileNames,
@@ -93,6 +91,8 @@ void HttpClient::start()
     m_stepState = -1;
     m_keyedStep = -1;
     m_httpTimer.start(m_startInterval > 0 ? scaledMs(m_startInterval) : 0);
+    if (m_deadlineSecs > 0)
+        m_deadlineTimer.start(scaledMs(qint64(m_deadlineSecs) * 1000));
 }
 
 int HttpClient::componentStatus(int slot) const
@@ -160,6 +160,32 @@ void HttpClient::endWithTransportError(const QString &line)
     m_httpTimer.stop();
     m_uploading = false;
     log(line + QLatin1Char(' ') + stateItems());
+}
+
+void HttpClient::deadlinePassed()
+{
+    if (m_sessionStatus != UpdateStatus::Running)
+        return;
+    if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
+        m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
+    m_sessionStatus = UpdateStatus::Timeout;
+    log(QStringLiteral("UPD_ERR_TIMEOUT deadline= %1 ").arg(m_deadlineSecs) + stateItems());
+    stopSession();
+}
+
+void HttpClient::stopSession()
+{
+    m_httpTimer.stop();
+    m_waitTimer.stop();
+    m_errorCheckTimer.stop();
+    m_deadlineTimer.stop();
+    m_uploading = false;
+    dropPendingRequest();
+    if (m_tcpClient) {
+        m_tcpClient->disconnect(this);
+        m_tcpClient->deleteLater();
+        m_tcpClient = nullptr;
+    }
 }
 
 void HttpClient::dropPendingRequest()

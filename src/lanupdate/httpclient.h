@@ -46,6 +46,10 @@ public:
                const LanUpdate::SlotFlags &pending, int startInterval, SeriesId seriesId, int fileCount);
     // Running (2); the first tick comes after startInterval.
     void start();
+    // The longest the whole session may run, counted from start() and scaled
+    // like every other wait: past it the session ends with -3 whatever step
+    // or wait it is in. 0 (the default) sets no limit.
+    void setDeadlineSecs(int seconds) { m_deadlineSecs = qMax(0, seconds); }
 
     int status() const { return m_sessionStatus; }
     int componentStatus(int slot) const;
@@ -73,6 +77,9 @@ private:
     QString stateItems() const;
     void setResult(int code); // sessionStatus and componentStatus[currentComponent]
     void endWithTransportError(const QString &line);
+    void deadlinePassed();
+    // Stops every timer and drops the pending request: nothing more goes out.
+    void stopSession();
     void dropPendingRequest();
 
     // False when the body's firmware file cannot be read (nothing is sent).
@@ -104,6 +111,8 @@ private:
     QTimer m_httpTimer;
     QTimer m_waitTimer;
     QTimer m_errorCheckTimer;
+    QTimer m_deadlineTimer;
+    int m_deadlineSecs = 0;
     QPointer<TcpClient> m_tcpClient;
     QPointer<QNetworkReply> m_pendingReply;
     QPointer<DirectRequest> m_pendingDirect;
