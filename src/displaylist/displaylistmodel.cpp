@@ -8,7 +8,6 @@
 #include <QPixmap>
 #include <QtGlobal>
 
-#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -190,15 +189,11 @@ QString displayListModel::progressText(const DISPLAY_LIST_ENTRY &e, qint64 elaps
     QString remaining;
     if (e.updateDurationSecs > 0) {
         const qint64 r = e.updateDurationSecs - elapsedMs / 1000;
-        const qint64 minutes = r / 60;
-        const qint64 seconds = r - 60 * minutes;
-        // An overrun of less than a minute still reads as negative.
-        const QString minutesText = (r < 0 && minutes == 0)
-            ? QStringLiteral("-00")
-            : QStringLiteral("%1").arg(minutes, 2, 10, QLatin1Char('0'));
-        remaining = tr(" Estimated time remaining: %1:%2", "1=min 2=sec")
-                        .arg(minutesText)
-                        .arg(std::llabs(seconds), 2, 10, QLatin1Char('0'));
+        // Past its estimate an update has no time left to count down.
+        remaining = r < 0 ? tr(" Taking longer than estimated", "after the progress: the update runs past its estimated time")
+                          : tr(" Estimated time remaining: %1:%2", "1=min 2=sec")
+                                .arg(r / 60, 2, 10, QLatin1Char('0'))
+                                .arg(r % 60, 2, 10, QLatin1Char('0'));
     }
 
     const int percent = sum * 100 / total;

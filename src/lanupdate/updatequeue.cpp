@@ -102,7 +102,7 @@ int remainingSecondsEstimate(const DisplayList &list, int limit, const ElapsedSe
         if (!e.selectedForUpdate || e.updateDurationSecs <= 0)
             continue;
         if (e.updateStatus == UpdateStatus::Running && lane < lanes.size())
-            lanes[lane++] = e.updateDurationSecs - elapsedSecs(e);
+            lanes[lane++] = qMax<qint64>(0, e.updateDurationSecs - elapsedSecs(e)); // overdue: nothing left
         else if (e.updateStatus == UpdateStatus::Queued)
             queued.append(e.updateDurationSecs);
     }

@@ -40,7 +40,7 @@ FirmwareFileList firmwareFiles(const FirmwareRelease &release, const QString &ca
 
 // Durations spread over `limit` parallel lanes; the longest lane total.
 int plannedSecondsEstimate(const DisplayList &list, int limit);
-// Running rows first (their remaining seconds, one lane each), then the
+// Running rows first (their remaining seconds, one lane each, 0 once overdue), then the
 // queued rows; elapsedSecs gives the whole seconds a running row has run.
 using ElapsedSeconds = std::function<qint64(const DISPLAY_LIST_ENTRY &)>;
 qint64 timerSeconds(const DISPLAY_LIST_ENTRY &e);

@@ -47,7 +47,7 @@ private slots:
         QTest::addColumn<QString>("sentence"); // empty: left out
         QTest::newRow("lanes 500/200/600/600/0") << QStringList{"r600/100", "r300/100", "q600", "q600"} << 5 << "10:00" << "10 minutes";
         QTest::newRow("ties to the lowest lane") << QStringList{"q300", "q300", "q300"} << 2 << "10:00" << "10 minutes";
-        QTest::newRow("overdue row counts below zero") << QStringList{"r100/190"} << 1 << "00:00" << "2 minutes";
+        QTest::newRow("overdue row counts zero in its lane") << QStringList{"r100/190", "q300"} << 1 << "05:00" << "7 minutes";
         QTest::newRow("running beyond the lanes left out") << QStringList{"r600/0", "r900/0"} << 1 << "10:00" << "25 minutes";
         QTest::newRow("planned over candidates") << QStringList{"c300", "c300", "c300", "c0"} << 2 << "00:00" << "10 minutes";
         QTest::newRow("limit below one is one lane") << QStringList{"c300", "c200"} << 0 << "00:00" << "8 minutes";
