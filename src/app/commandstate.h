@@ -28,6 +28,8 @@ struct BusyState
     int runningUpdates = 0;
     // A download batch for a LAN update or a USB drive has not finished.
     bool downloadBatchPending = false;
+    // Confirmed updates wait for power-save changes before they are queued.
+    bool powerSaveChangePending = false;
     bool databaseLoaded = false;
     bool hasTargetAddresses = false;
     DisplayListTally list;
@@ -37,7 +39,10 @@ struct CommandStates
 {
     bool waitCursor = false;
     bool cancelQueuedUpdates = false;
-    bool search = false;         // the search button, "Broadcast search" and the address list dialog
+    // The search button, "Broadcast search" and the address list dialog.
+    // Like "Targeted search" and "All" they replace the list or all of its
+    // rows, so they wait until no update is pending, queued or running.
+    bool search = false;
     bool targetedSearch = false;
     bool lanUpdate = false;      // "Update firmware via LAN"
     bool refreshAll = false;

@@ -324,6 +324,7 @@ void PDFirmUpTool::update_ui(bool update_description_text)
     state.activeDownloads = m_activeDownloads;
     state.runningUpdates = m_runningUpdates;
     state.downloadBatchPending = m_downloadForUsbDrive || m_downloadForModelUsbDrive || m_downloadForLanUpdate;
+    state.powerSaveChangePending = m_powerSaveChangePending;
     state.databaseLoaded = m_databaseLoaded;
     state.hasTargetAddresses = !m_targetAddresses.isEmpty();
     state.list = tallyDisplayList(m_displayList, row);

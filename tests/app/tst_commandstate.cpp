@@ -88,9 +88,12 @@ void tst_CommandState::rules_data()
     row("downloading", [](BusyState &s) { s.activeDownloads = 1; }, "wait refreshAll refreshSelected deselect");
     row("download batch pending", [](BusyState &s) { s.downloadBatchPending = true; },
         "wait search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
-    row("update running", [](BusyState &s) { s.runningUpdates = 1; }, "refreshAll refreshSelected deselect");
-    row("updates queued", [](BusyState &s) { s.list.queued = 2; },
-        "cancelQueued search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
+    // Nothing may replace the rows of updates until the queue is empty.
+    row("update running", [](BusyState &s) { s.runningUpdates = 1; s.hasTargetAddresses = true; }, "refreshSelected deselect");
+    row("updates queued", [](BusyState &s) { s.list.queued = 2; s.hasTargetAddresses = true; },
+        "cancelQueued lanUpdate refreshSelected usbDrive tools deselect");
+    row("power-save changes before the updates", [](BusyState &s) { s.powerSaveChangePending = true; s.hasTargetAddresses = true; },
+        "lanUpdate refreshSelected usbDrive tools deselect");
 }
 
 void tst_CommandState::rules()
