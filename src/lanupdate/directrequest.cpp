@@ -89,85 +89,13 @@ void DirectRequest::readReply()
 {
     if (m_done)
         return;
-    m_received += m_socket.readAll();
-    if (m_received.size() > kMaxReplySize) {
-        finish(tr("The reply is too large."));
-        return;
-    }
-    // Unbuffered, a close by the display shows only in the state after a read.
-    if (m_socket.state() != QAbstractSocket::ConnectedState) {
-        socketError();
-        return;
-    }
-    if ((m_headEnd >= 0 || parseHead()) && bodyComplete(false))
+    const HttpReplyReader::State state = m_reply.feed(m_socket.readAll());
+    if (state == HttpReplyReader::State::Complete)
         finish();
-}
-
-// Status line and the headers that delimit the body; false while incomplete
-// or when the head is not HTTP (then the exchange has finished).
-bool DirectRequest::parseHead()
-{
-    for (;;) {
-        const int end = m_received.indexOf("\r\n\r\n");
-        if (end < 0)
-            return false;
-        const QList<QByteArray> lines = m_received.left(end).split('\n');
-        const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
-        bool ok = false;
-        m_status = statusLine.value(1).toInt(&ok);
-        if (!statusLine.first().startsWith("HTTP/1.") || !ok) {
-            finish(tr("The reply is not HTTP."));
-            return false;
-        }
-        if (m_status >= 100 && m_status < 200) { // an interim answer: the real one follows
-            m_received.remove(0, end + 4);
-            continue;
-        }
-        for (const QByteArray &line : lines.mid(1)) {
-            const int colon = line.indexOf(':');
-            const QByteArray name = line.left(colon).trimmed().toLower();
-            const QByteArray value = line.mid(colon + 1).trimmed();
-            if (name == "content-length")
-                m_contentLength = value.toLongLong();
-            else if (name == "transfer-encoding")
-                m_chunked = value.toLower().contains("chunked");
-        }
-        m_headEnd = end + 4;
-        return true;
-    }
-}
-
-bool DirectRequest::bodyComplete(bool closed)
-{
-    const QByteArray rest = m_received.mid(m_headEnd);
-    if (m_chunked) {
-        QByteArray decoded;
-        int at = 0;
-        for (;;) {
-            const int lineEnd = rest.indexOf("\r\n", at);
-            if (lineEnd < 0)
-                return false;
-            bool ok = false;
-            const int size = rest.mid(at, lineEnd - at).split(';').first().trimmed().toInt(&ok, 16);
-            if (!ok || size < 0 || rest.size() < lineEnd + 2 + size + 2)
-                return false;
-            if (size == 0) {
-                m_body = decoded;
-                return true;
-            }
-            decoded += rest.mid(lineEnd + 2, size);
-            at = lineEnd + 2 + size + 2;
-        }
-    }
-    if (m_contentLength >= 0 && rest.size() >= m_contentLength) {
-        m_body = rest.left(int(m_contentLength));
-        return true;
-    }
-    if (m_contentLength < 0 && (closed || m_status == 204 || m_status == 304)) {
-        m_body = rest;
-        return true;
-    }
-    return false;
+    else if (state == HttpReplyReader::State::Malformed)
+        finish(m_reply.errorString());
+    else if (m_socket.state() != QAbstractSocket::ConnectedState)
+        socketError(); // unbuffered, a close by the display shows only in the state after a read
 }
 
 void DirectRequest::socketError()
@@ -175,15 +103,13 @@ void DirectRequest::socketError()
     if (m_done)
         return;
     // A reply without a length ends where the display closes the connection.
-    const bool closed = m_socket.error() == QAbstractSocket::RemoteHostClosedError
-        || m_socket.state() != QAbstractSocket::ConnectedState;
-    if (closed && (m_headEnd >= 0 || parseHead()) && bodyComplete(true)) {
+    const QAbstractSocket::SocketError error = m_socket.error();
+    if (m_reply.close() == HttpReplyReader::State::Complete)
         finish();
-        return;
-    }
-    if (!m_done)
-        finish(m_socket.error() == QAbstractSocket::UnknownSocketError ? tr("The display closed the connection.")
-                                                                       : m_socket.errorString());
+    else if (error == QAbstractSocket::RemoteHostClosedError || error == QAbstractSocket::UnknownSocketError)
+        finish(m_reply.errorString());
+    else
+        finish(m_socket.errorString());
 }
 
 void DirectRequest::finish(const QString &error)

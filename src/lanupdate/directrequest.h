@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lanupdate/httpreplyreader.h"
 #include "lanupdate/updaterequests.h"
 
 #include <QByteArray>
@@ -11,15 +12,16 @@
 // One HTTP/1.1 exchange with a display over a connection of its own: the
 // request head goes out exactly as built (header names, values and order,
 // nothing added), and a body with a firmware file is streamed from disk in
-// large pieces as the connection takes them. Reports once with finished(),
-// never from inside start(); the owner deletes it (deferred) afterwards.
+// large pieces as the connection takes them; the reply is read by an
+// HttpReplyReader, so a malformed or oversized one is a transport error.
+// Reports once with finished(), never from inside start(); the owner
+// deletes it (deferred) afterwards.
 class DirectRequest : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr qint64 kPieceSize = 256 * 1024;
-    static constexpr qint64 kMaxReplySize = 1024 * 1024; // a display's replies are a few bytes
 
     explicit DirectRequest(const LanUpdate::Request &request, QObject *parent = nullptr);
     ~DirectRequest() override;
@@ -33,8 +35,8 @@ public:
     // (with its text), or else the display's answer.
     bool isTransportError() const { return !m_error.isEmpty(); }
     QString errorString() const { return m_error; }
-    int httpStatus() const { return m_status; }
-    QByteArray body() const { return m_body; }
+    int httpStatus() const { return m_reply.status(); }
+    QByteArray body() const { return m_reply.body(); }
 
 signals:
     void uploadProgress(qint64 bytesSent, qint64 bytesTotal);
@@ -43,8 +45,6 @@ signals:
 private:
     void sendMore();
     void readReply();
-    bool parseHead();
-    bool bodyComplete(bool closed);
     void socketError();
     void finish(const QString &error = QString());
 
@@ -54,12 +54,7 @@ private:
     QByteArray m_piece;
     qint64 m_bodySent = 0;
     qint64 m_bodyTotal = 0;
-    QByteArray m_received;
-    int m_headEnd = -1;
-    int m_status = 0;
-    qint64 m_contentLength = -1;
-    bool m_chunked = false;
-    QByteArray m_body;
+    HttpReplyReader m_reply;
     QString m_error;
     bool m_done = false;
 };
