@@ -9,8 +9,6 @@ namespace WebProbeHttp {
 
 namespace {
 
-constexpr int kHeaderLimit = 65536;
-
 using State = Reply::State;
 
 Reply failed()
@@ -19,7 +17,7 @@ Reply failed()
 }
 
 // Decodes a chunked body: complete with the data once the last chunk came.
-Reply dechunk(const QByteArray &bytes, int bodyLimit)
+Reply dechunk(const QByteArray &bytes, int replyLimit)
 {
     Reply reply;
     int at = 0;
@@ -29,7 +27,7 @@ Reply dechunk(const QByteArray &bytes, int bodyLimit)
             return reply;
         bool ok = false;
         const qlonglong size = bytes.mid(at, lineEnd - at).split(';').value(0).trimmed().toLongLong(&ok, 16);
-        if (!ok || size < 0)
+        if (!ok || size < 0 || size > replyLimit)
             return failed();
         if (size == 0) {
             reply.state = State::Complete;
@@ -39,11 +37,6 @@ Reply dechunk(const QByteArray &bytes, int bodyLimit)
         if (bytes.size() < at + size + 2)
             return reply;
         reply.body.append(bytes.mid(at, int(size)));
-        if (reply.body.size() >= bodyLimit) {
-            reply.body.truncate(bodyLimit);
-            reply.state = State::Complete;
-            return reply;
-        }
         at += int(size) + 2;
     }
 }
@@ -63,11 +56,13 @@ QByteArray request(const QUrl &url)
     return "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
 }
 
-Reply readReply(const QByteArray &received, bool closed, int bodyLimit)
+Reply readReply(const QByteArray &received, bool closed, int replyLimit)
 {
+    if (received.size() > replyLimit)
+        return failed();
     const int headerEnd = received.indexOf("\r\n\r\n");
     if (headerEnd < 0)
-        return closed || received.size() > kHeaderLimit ? failed() : Reply();
+        return closed ? failed() : Reply();
     const QList<QByteArray> lines = received.left(headerEnd).split('\n');
     const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
     bool ok = false;
@@ -85,22 +80,21 @@ Reply readReply(const QByteArray &received, bool closed, int bodyLimit)
             length = value.toLongLong(&ok);
         else if (name == "transfer-encoding")
             chunked = value.toLower().contains("chunked");
-        if (name == "content-length" && (!ok || length < 0))
+        if (name == "content-length" && (!ok || length < 0 || length > replyLimit))
             return failed();
     }
 
     const QByteArray bytes = received.mid(headerEnd + 4);
     Reply reply;
     if (chunked) {
-        reply = dechunk(bytes, bodyLimit);
+        reply = dechunk(bytes, replyLimit);
     } else if (length >= 0 || status == 204 || status == 304) {
-        const qlonglong expected = qMax(0LL, length);
-        reply.body = bytes.left(int(qMin<qlonglong>(expected, bodyLimit)));
-        if (bytes.size() >= qMin<qlonglong>(expected, bodyLimit))
+        reply.body = bytes.left(int(qMax(0LL, length)));
+        if (bytes.size() >= length)
             reply.state = State::Complete;
     } else {
-        reply.body = bytes.left(bodyLimit);
-        if (closed || bytes.size() >= bodyLimit)
+        reply.body = bytes;
+        if (closed)
             reply.state = State::Complete;
     }
     if (reply.state == State::Incomplete && closed)

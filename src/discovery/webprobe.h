@@ -18,8 +18,9 @@ class WebProbe : public QObject
 
 public:
     static constexpr int kFirstResponseTimeoutMs = 5000;
-    // A longer body is cut here; the probes only look at the page's text.
-    static constexpr int kBodyLimit = 1000000;
+    // A longer reply (head and body) is no usable answer: the probes only
+    // look at a page's text, and a display's pages are small.
+    static constexpr int kReplyLimit = 1024 * 1024;
 
     explicit WebProbe(const QUrl &url, QObject *parent = nullptr);
 
@@ -54,8 +55,9 @@ struct Reply
     QByteArray body;
 };
 // Reads the bytes received so far; `closed`: the server has closed the
-// connection. A status of 400 and above, a malformed reply and a body cut
-// short fail; a body without a length ends with the connection.
-Reply readReply(const QByteArray &received, bool closed, int bodyLimit = WebProbe::kBodyLimit);
+// connection. A status of 400 and above, a malformed reply, a body cut
+// short and a reply of more than `replyLimit` bytes (or one announcing more)
+// fail; a body without a length ends with the connection.
+Reply readReply(const QByteArray &received, bool closed, int replyLimit = WebProbe::kReplyLimit);
 
 }
