@@ -254,6 +254,8 @@ void tst_SimProtocol::badFleetFiles_data()
     QTest::newRow("five versions") << QByteArray(R"([{"address":"127.0.0.2","fwVersions":["1","2","3","4","5"]}])") << "fwVersions";
     QTest::newRow("unknown udp fault") << QByteArray(R"([{"address":"127.0.0.2","faults":{"udp":"loud"}}])") << "udp";
     QTest::newRow("unknown update step") << QByteArray(R"([{"address":"127.0.0.2","faults":{"update":{"drop":{"step":"reboot"}}}}])") << "drop";
+    QTest::newRow("error status 200") << QByteArray(R"([{"address":"127.0.0.2","faults":{"update":{"errorStatus":{"step":"standby","status":200}}}}])") << "errorStatus";
+    QTest::newRow("not yet at a command") << QByteArray(R"([{"address":"127.0.0.2","faults":{"update":{"notYet":{"step":"standby"}}}}])") << "notYet";
     QTest::newRow("update faults not an object") << QByteArray(R"([{"address":"127.0.0.2","faults":{"update":[]}}])") << "update";
     QTest::newRow("time scale zero") << QByteArray(R"({"updateTimeScale":0,"displays":[{"address":"127.0.0.2"}]})") << "updateTimeScale";
     QTest::newRow("unknown tcp fault") << QByteArray(R"([{"address":"127.0.0.2","faults":{"tcp":[{"command":"C217","fault":"explode"}]}}])") << "fault";

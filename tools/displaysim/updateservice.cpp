@@ -128,6 +128,9 @@ std::unique_ptr<HttpBodySink> UpdateService::open(const HttpRequest &head, const
     settle();
     auto sink = std::make_unique<Sink>(this, head, local, classify(m_dialect, head.method, head.target));
     Target &t = sink->target;
+    // The CGI upload state query is the file check once a file has arrived.
+    if (m_dialect == Dialect::Cgi && t.step == Step::UploadState && m_phase >= Phase::Checking)
+        t.step = Step::FileCheck;
     const QByteArray host = local.toString().toLatin1();
     if (m_dialect == Dialect::Keyed) {
         QByteArray boundary;
@@ -160,8 +163,10 @@ const UpdateStepFault *UpdateService::takeFault(Step step)
 {
     const UpdateFaults &f = m_config.updateFaults;
     const QString name = stepName(step);
-    const std::pair<const UpdateStepFault *, int *> faults[] = {
-        {&f.reject, &m_rejectUses}, {&f.drop, &m_dropUses}, {&f.noAnswer, &m_noAnswerUses}};
+    const std::pair<const UpdateStepFault *, int *> faults[] = {{&f.reject, &m_rejectUses},
+                                                                {&f.drop, &m_dropUses},
+                                                                {&f.noAnswer, &m_noAnswerUses},
+                                                                {&f.errorStatus, &m_errorStatusUses}};
     for (const auto &candidate : faults) {
         const UpdateStepFault *fault = candidate.first;
         if (fault->step != name || (fault->times >= 0 && *candidate.second >= fault->times))
@@ -170,6 +175,11 @@ const UpdateStepFault *UpdateService::takeFault(Step step)
         return fault;
     }
     return nullptr;
+}
+
+bool UpdateService::notYet(Step step) const
+{
+    return m_config.updateFaults.notYet == stepName(step);
 }
 
 HttpResponse UpdateService::rejection(Step step, int status) const
@@ -202,6 +212,11 @@ HttpResponse UpdateService::answer(Sink &sink)
     } else if (fault == &f.noAnswer) {
         r.delivery = HttpResponse::Delivery::NoAnswer;
         verdict = QStringLiteral("unanswered");
+    } else if (fault == &f.errorStatus) {
+        const QByteArray title = QByteArray::number(f.errorStatusCode) + ' ' + HttpMessage::reasonPhrase(f.errorStatusCode);
+        r = text("<html><head><title>" + title + "</title></head><body><h1>" + title + "</h1></body></html>", "text/html");
+        r.status = f.errorStatusCode;
+        verdict = QStringLiteral("rejected");
     } else if (fault == &f.reject || !problems.isEmpty()) {
         r = rejection(step, sink.keyStatus);
         verdict = QStringLiteral("rejected");
@@ -224,7 +239,8 @@ HttpResponse UpdateService::answer(Sink &sink)
         e.insert(QStringLiteral("problems"), QJsonArray::fromStringList(problems));
     if (fault)
         e.insert(QStringLiteral("fault"), fault == &f.drop ? QStringLiteral("drop")
-                                          : fault == &f.noAnswer ? QStringLiteral("noAnswer") : QStringLiteral("reject"));
+                                          : fault == &f.noAnswer ? QStringLiteral("noAnswer")
+                                          : fault == &f.errorStatus ? QStringLiteral("errorStatus") : QStringLiteral("reject"));
     e.insert(QStringLiteral("status"), r.status);
     e.insert(QStringLiteral("phase"), phaseName(int(m_phase)));
     m_log.write(QStringLiteral("updateRequest"), e);
@@ -254,7 +270,7 @@ HttpResponse UpdateService::proceed(Sink &sink, QStringList *problems)
         if (m_dialect == Dialect::Chunked) {
             if (m_phase == Phase::Idle)
                 return outOfOrder(QStringLiteral("upload state before the standby command"));
-            return text(lenient("upload state", {{"upload", "\"1\""}}), "application/json");
+            return text(lenient("upload state", {{"upload", notYet(step) ? "\"0\"" : "\"1\""}}), "application/json");
         }
         return text(fileCheckDocument(true), "application/json");
     case Step::FileCheck:
@@ -414,7 +430,7 @@ void UpdateService::settle()
     const bool over = m_clock.elapsed() - m_phaseStartMs >= m_phaseMs;
     if (m_phase == Phase::Checking && over)
         enter(Phase::Checked);
-    else if (m_phase == Phase::Updating && over)
+    else if (m_phase == Phase::Updating && over && !notYet(Step::UpdateResult))
         finishUpdate(!m_components.contains(m_config.updateFaults.updateFails));
 }
 
@@ -444,8 +460,12 @@ QByteArray UpdateService::fileCheckDocument(bool countStateQuery)
     int upload = m_phase == Phase::Idle ? 0 : m_phase <= Phase::Receiving ? 1 : 2;
     if (countStateQuery && m_phase == Phase::Standby && m_stateQueries++ < m_config.updateFaults.uploadStateZero)
         upload = 0;
-    const bool checking = m_phase == Phase::Checking;
-    const qint64 percent = checking ? qMin<qint64>(99, (m_clock.elapsed() - m_phaseStartMs) * 100 / qMax(1, m_phaseMs)) : 100;
+    if (upload == 1 && notYet(Step::UploadState))
+        upload = 0;
+    // A check that never ends stays at one percentage.
+    const bool stuck = upload == 2 && notYet(Step::FileCheck);
+    const bool checking = m_phase == Phase::Checking || stuck;
+    const qint64 percent = stuck ? 50 : checking ? qMin<qint64>(99, (m_clock.elapsed() - m_phaseStartMs) * 100 / qMax(1, m_phaseMs)) : 100;
     QList<int> codes;
     for (int slot = 1; slot <= kSlots; ++slot)
         codes << (checking ? 0 : slot == m_config.updateFaults.fileCheckFails ? kCheckFailedCode : 100);
@@ -479,6 +499,8 @@ int UpdateService::componentCode(int slot) const
     const int index = int(m_components.indexOf(slot));
     if (index < 0)
         return 204;
+    if (notYet(Step::UpdateResult))
+        return 202; // waiting for ever
     const qint64 share = qMax<qint64>(1, UpdateDuration::scaled(m_config, UpdateDuration::kUpdateMs) / m_components.size());
     const qint64 own = updateElapsedMs() - index * share;
     if (slot == m_config.updateFaults.updateFails && own >= share / 2)

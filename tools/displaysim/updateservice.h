@@ -39,6 +39,7 @@ private:
     HttpResponse chunk(Sink &sink, QStringList *problems);
     HttpResponse rejection(UpdateRequest::Step step, int status = 0) const;
     const UpdateStepFault *takeFault(UpdateRequest::Step step);
+    bool notYet(UpdateRequest::Step step) const;
 
     void settle();
     void enter(Phase phase, int durationMs = 0);
@@ -66,6 +67,7 @@ private:
     int m_rejectUses = 0;
     int m_dropUses = 0;
     int m_noAnswerUses = 0;
+    int m_errorStatusUses = 0;
     QList<int> m_components;  // 1-based, being updated
     QList<QByteArray> m_legacyFiles; // in the order they first arrived
     qint64 m_uploadStartMs = 0;

@@ -172,6 +172,17 @@ bool parseUpdateFaults(const QJsonObject &json, UpdateFaults *f, QString *error)
     stepFault(r, json, "reject", &f->reject);
     stepFault(r, json, "drop", &f->drop);
     stepFault(r, json, "noAnswer", &f->noAnswer);
+    stepFault(r, json, "errorStatus", &f->errorStatus);
+    const QJsonObject errorStatus = json.value(QStringLiteral("errorStatus")).toObject();
+    Reader status(errorStatus, nullptr);
+    status.integer("status", &f->errorStatusCode, 300, 599);
+    if (!status.ok())
+        r.fail("errorStatus", "{\"step\": STEP, \"status\": 300-599, \"times\": N}");
+    QByteArray notYet;
+    Reader(json.value(QStringLiteral("notYet")).toObject(), nullptr).text("step", &notYet);
+    f->notYet = QString::fromLatin1(notYet);
+    if (json.contains(QStringLiteral("notYet")) && notYet != "uploadState" && notYet != "fileCheck" && notYet != "updateResult")
+        r.fail("notYet", "{\"step\": STEP} with uploadState, fileCheck or updateResult");
     r.integer("uploadStateZero", &f->uploadStateZero, 0, 1000000);
     r.integer("fileCheckFails", &f->fileCheckFails, 0, 6);
     r.integer("updateFails", &f->updateFails, 0, 6);
@@ -181,7 +192,7 @@ bool parseUpdateFaults(const QJsonObject &json, UpdateFaults *f, QString *error)
     r.integer("uploadBytesPerSecond", &f->uploadBytesPerSecond, 0, qint64(1) << 40);
     QByteArray progress;
     r.text("progress", &progress);
-    if (progress == "neverStarts")
+    if (progress == "neverStarts" || notYet == "updateResult") // keyed: the update result is the progress read
         f->progressNeverStarts = true;
     else if (!progress.isEmpty() && progress != "fails")
         r.fail("progress", "neverStarts or fails");

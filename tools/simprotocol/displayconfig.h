@@ -57,6 +57,9 @@ struct UpdateFaults
     UpdateStepFault reject;    // answered with a rejection
     UpdateStepFault drop;      // connection closed without an answer
     UpdateStepFault noAnswer;  // never answered
+    UpdateStepFault errorStatus; // answered with errorStatusCode and an HTML error page
+    int errorStatusCode = 500;
+    QString notYet;            // polling step answered "not yet" for ever (empty: none)
     int uploadStateZero = 0;   // upload state 0 for the first N queries
     int fileCheckFails = 0;    // component (1-6) whose file check fails; 0 none
     int updateFails = 0;       // component (1-6) whose update fails; 0 none
