@@ -26,6 +26,9 @@ class QPushButton;
 class ReleaseDbRetrieval;
 class SV_Information_Dialog;
 class displayListModel;
+namespace UpdateQueue {
+struct PlannedRow;
+}
 
 // The main window: owns the display list and every long-lived worker,
 // routes the operator's commands and keeps their enabled state consistent
@@ -159,15 +162,23 @@ private:
     void queueFirmwareUpdates();
 
     // LAN updates (lanupdate/pdfirmuptool_lanupdate.cpp).
+    // The checked rows' sessions-to-be, and those refused.
+    QList<UpdateQueue::PlannedRow> planFirmwareUpdates() const;
+    // Logs each refusal and keeps their texts on the status line.
+    void reportQueueRefusals(const QList<UpdateQueue::PlannedRow> &plans);
+    QString withQueueRefusals(const QString &line) const;
     // One queue tick; true while sessions run.
     bool serviceUpdateQueue();
-    int plannedSecondsEstimate() const;
     int remainingSecondsEstimate() const;
-    // Rewrites the journal of running updates (removed when none runs).
-    void writeUpdateJournal();
+    // Brings the journal of running updates in step (removed when none
+    // runs); false while that fails.
+    bool writeUpdateJournal();
     // Tells the operator about updates that a previous run left running.
     void reportInterruptedUpdates();
     void releaseUpdateClient(int row);
+    // Reads the firmware version of a display whose update has completed,
+    // once it has restarted, into the row's information panel and the log.
+    void checkUpdatedDisplay(int row, const QString &firmwareBefore);
 
     // Firmware downloads (download/pdfirmuptool_download.cpp).
     // The firmware folder is known; otherwise the operator is told so.
@@ -252,8 +263,10 @@ private:
     bool m_legacyEnabled = false;
     bool m_powerSaveChangePending = false;
     bool m_cautionsAccepted = false;
+    QString m_queueRefusals; // why checked rows of the last queueing were not queued
     UpdateJournal m_updateJournal;
-    // Start time and last journalled step of each running row.
+    // Start time of each running row.
     QHash<int, QDateTime> m_updateStarted;
-    QHash<int, int> m_journalSteps;
+    // The updates have ended but the journal could not yet be brought in step.
+    bool m_awaitingJournal = false;
 };

@@ -61,6 +61,8 @@ QString stateBlocks(const DISPLAY_LIST_ENTRY &e)
     if (e.updateStatus == UpdateStatus::Idle) {
         if (e.lastUpdateStatus == UpdateStatus::Complete) {
             html += DisplayInfoPanel::tr("<h3><img src=\":/resources/checkmark.svg\" width=\"16\" height=\"16\">Success</h3><p>The firmware has been successfully updated.</p>");
+            if (!e.updateCheck.isEmpty())
+                html += QStringLiteral("<p>%1</p>").arg(esc(e.updateCheck));
         } else if (UpdateStatus::isFailure(e.lastUpdateStatus)) {
             html += DisplayInfoPanel::tr("<h3><img src=\":/resources/monitor error.svg\" width=\"16\" height=\"16\"> An error occurred during the firmware update</h3><p>%1 Check the network connection and display status, then attempt the firmware update again.</p>")
                         .arg(UpdateStatus::statusText(e.lastUpdateStatus));
@@ -185,7 +187,7 @@ QString displayTable(const DISPLAY_LIST_ENTRY &e)
     if (longForm) {
         const QString updateAddress = e.updateViaHTTP == 0
             ? DisplayInfoPanel::tr("N/A")
-            : addressLink(e.useIP2 != 0 ? e.ipAddress2 : e.ipAddress);
+            : addressLink(e.updateAddress());
         html += labelRow(DisplayInfoPanel::tr("Firmware update IP address"), updateAddress, 2);
     }
     html += QStringLiteral("<tr><td bgcolor=\"#DDDDDD\">%1</td><td bgcolor=\"#DDDDDD\">%2</td><td bgcolor=\"#DDDDDD\">%3</td></tr>")

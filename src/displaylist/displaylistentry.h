@@ -76,9 +76,14 @@ struct DISPLAY_LIST_ENTRY
     int ip2CheckResult = -1;
     int lockStatus = -1;
     int powerSaveMode = -2;
+    // What the check after a successful LAN update found (the display's
+    // firmware version once it restarted); empty when none ran.
+    QString updateCheck;
 
     // The matched release does not need a newer build of this tool.
     bool buildOk() const { return requiresAppBuild <= AppInfo::kApplicationBuildNumber; }
+    // Where its LAN update goes: the alternate address when the release says so.
+    const QHostAddress &updateAddress() const { return useIP2 != 0 ? ipAddress2 : ipAddress; }
 };
 
 using DisplayList = QList<DISPLAY_LIST_ENTRY>;

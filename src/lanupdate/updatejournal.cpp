@@ -1,6 +1,7 @@
 #include "lanupdate/updatejournal.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +43,7 @@ UpdateJournal::Entry UpdateJournal::entryFor(int row, const DISPLAY_LIST_ENTRY &
     entry.row = row;
     entry.model = e.modelName;
     entry.serialNumber = e.serialNumber;
-    entry.address = displayAddressText(e.useIP2 != 0 ? e.ipAddress2 : e.ipAddress);
+    entry.address = displayAddressText(e.updateAddress());
     entry.step = stepOf(e);
     entry.started = started;
     return entry;
@@ -53,7 +54,7 @@ bool UpdateJournal::write(const QList<Entry> &entries) const
     if (m_path.isEmpty())
         return true;
     if (entries.isEmpty())
-        return remove();
+        return !QFile::exists(m_path) || QFile::remove(m_path);
     QJsonArray sessions;
     for (const Entry &entry : entries) {
         sessions.append(QJsonObject{{QStringLiteral("row"), entry.row},
@@ -69,6 +70,25 @@ bool UpdateJournal::write(const QList<Entry> &entries) const
         return false;
     file.write(QJsonDocument(QJsonObject{{QStringLiteral("sessions"), sessions}}).toJson(QJsonDocument::Compact));
     return file.commit();
+}
+
+bool UpdateJournal::keepInStep(const QList<Entry> &entries)
+{
+    QList<QPair<int, int>> sessions;
+    for (const Entry &entry : entries)
+        sessions.append({entry.row, entry.step});
+    if (m_inStep && sessions == m_written)
+        return true;
+    m_inStep = write(entries);
+    if (m_inStep) {
+        m_written = sessions;
+    } else if (!m_failing) {
+        qInfo() << (entries.isEmpty() ? "Unable to remove the record of running updates:"
+                                      : "Unable to write the record of running updates:")
+                << m_path << "Trying again.";
+    }
+    m_failing = !m_inStep;
+    return m_inStep;
 }
 
 QList<UpdateJournal::Entry> UpdateJournal::read() const
@@ -95,11 +115,6 @@ QList<UpdateJournal::Entry> UpdateJournal::read() const
     if (entries.isEmpty())
         entries.append(Entry{-1, QString(), QString(), QString(), Started, QDateTime()});
     return entries;
-}
-
-bool UpdateJournal::remove() const
-{
-    return m_path.isEmpty() || !QFile::exists(m_path) || QFile::remove(m_path);
 }
 
 QString UpdateJournal::stepText(int step)

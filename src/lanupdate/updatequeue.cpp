@@ -1,15 +1,18 @@
 #include "lanupdate/updatequeue.h"
 
 #include "displaylist/updatestatus.h"
+#include "download/packagefilename.h"
 #include "lanupdate/httpclient.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QHash>
 #include <QUrl>
 #include <QVector>
 
 #include <algorithm>
+#include <limits>
 
 namespace UpdateQueue {
 
@@ -37,7 +40,13 @@ int spread(QVector<qint64> lanes, const QList<int> &durations)
 
 QString updateAddress(const DISPLAY_LIST_ENTRY &e)
 {
-    return displayAddressText(e.useIP2 != 0 ? e.ipAddress2 : e.ipAddress);
+    return displayAddressText(e.updateAddress());
+}
+
+// Components the session is to send (its pending slots), and a file for the first.
+bool sendsFirmware(const DISPLAY_LIST_ENTRY &e, const FirmwareFileList &files)
+{
+    return e.numPACComponents > 0 && !files.paths.isEmpty() && !QFileInfo(files.paths.first()).fileName().isEmpty();
 }
 
 }
@@ -65,8 +74,10 @@ bool powerSaveChangeStartable(const DISPLAY_LIST_ENTRY &e)
 FirmwareFileList firmwareFiles(const FirmwareRelease &release, const QString &cacheFolder)
 {
     FirmwareFileList list;
-    if (release.unpackedFileInfo.isEmpty()) {
-        list.paths.append(cacheFolder + QLatin1Char('/') + QFileInfo(QUrl(release.downloadLoc).path()).fileName());
+    list.unpacked = !release.unpackedFileInfo.isEmpty();
+    list.releaseFiles = list.unpacked ? release.unpackedFileInfo.size() : 1;
+    if (!list.unpacked) {
+        list.paths.append(cacheFolder + QLatin1Char('/') + FirmwareFiles::packageFileName(release.downloadLoc));
         return list;
     }
     if (release.unpackedFileInfo.size() > LanUpdate::kSlotCount) {
@@ -76,6 +87,72 @@ FirmwareFileList firmwareFiles(const FirmwareRelease &release, const QString &ca
     for (const UnpackedFileInfo &file : release.unpackedFileInfo)
         list.paths.append(cacheFolder + QLatin1Char('/') + file.fileName);
     return list;
+}
+
+QList<PlannedRow> planQueue(const DisplayList &list, const FilesOf &filesOf)
+{
+    QHash<QString, int> heldBy; // update address -> row
+    for (int row = 0; row < list.size(); ++row) {
+        const DISPLAY_LIST_ENTRY &e = list.at(row);
+        if (e.updateStatus == UpdateStatus::Queued || e.updateStatus == UpdateStatus::Running)
+            heldBy.insert(updateAddress(e), row);
+    }
+    QList<PlannedRow> plans;
+    for (int row = 0; row < list.size(); ++row) {
+        const DISPLAY_LIST_ENTRY &e = list.at(row);
+        PlannedRow plan;
+        plan.row = row;
+        if (!isCandidate(e) || e.updateStatus != UpdateStatus::Idle || !filesOf(e, &plan.files))
+            continue;
+        if (plan.files.tooMany)
+            plan.refusal = Refusal::TooManyFiles;
+        else if (e.seriesId == 0)
+            plan.refusal = Refusal::UnknownSeries;
+        else if (!sendsFirmware(e, plan.files))
+            plan.refusal = Refusal::NoFirmware;
+        else if (heldBy.contains(updateAddress(e)))
+            plan.refusal = Refusal::SharedAddress;
+        if (plan.refusal == Refusal::SharedAddress)
+            plan.sharedWith = heldBy.value(updateAddress(e));
+        else if (plan.refusal == Refusal::None)
+            heldBy.insert(updateAddress(e), row);
+        plans.append(plan);
+    }
+    return plans;
+}
+
+QString reportRefusal(const DisplayList &list, const PlannedRow &plan)
+{
+    const DISPLAY_LIST_ENTRY &e = list.at(plan.row);
+    const QString address = displayAddressText(e.ipAddress);
+    switch (plan.refusal) {
+    case Refusal::TooManyFiles:
+        qInfo() << "Display #" << plan.row + 1 << "Not updated: the release of Model:" << e.modelName << "has"
+                << plan.files.releaseFiles << "firmware files, more than an update session takes ("
+                << LanUpdate::kSlotCount << ")";
+        return tr("Not updated: %1 at %2: its firmware release has more files than an update can send.",
+                  "1=model name 2=IP address")
+            .arg(e.modelName, address);
+    case Refusal::NoFirmware:
+        qInfo() << "Display #" << plan.row + 1 << "Not updated: the release of Model:" << e.modelName
+                << "names no firmware file to send. Component count:" << e.numPACComponents;
+        return tr("Not updated: %1 at %2: its firmware release names nothing to send.", "1=model name 2=IP address")
+            .arg(e.modelName, address);
+    case Refusal::SharedAddress:
+        qInfo() << "Display #" << plan.row + 1 << "Not updated: Model:" << e.modelName << "IP address:" << address
+                << "update IP address:" << updateAddress(e) << "is the update address of Display #"
+                << plan.sharedWith + 1 << "as well";
+        return tr("Not updated: %1 at %2 shares its update address %3 with another display being updated.",
+                  "1=model name 2=IP address 3=update IP address")
+            .arg(e.modelName, address, updateAddress(e));
+    default:
+        return QString();
+    }
+}
+
+int sessionDeadlineSecs(const DISPLAY_LIST_ENTRY &e)
+{
+    return int(qBound<qint64>(600, 3 * qint64(e.updateDurationSecs), std::numeric_limits<int>::max()));
 }
 
 int plannedSecondsEstimate(const DisplayList &list, int limit)
@@ -241,8 +318,10 @@ PassResult servicePass(DisplayList &list, int &running, int limit, const Session
             qInfo() << "Display #" << row + 1 << "Starting update. Model:" << e.modelName << "IP address:"
                     << displayAddressText(e.ipAddress);
         }
+        const QString firmwareBefore = e.currentFirmware;
         if (applySnapshot(e, row, access.read(row))) {
-            result.completed = result.completed || e.lastUpdateStatus == UpdateStatus::Complete;
+            if (e.lastUpdateStatus == UpdateStatus::Complete)
+                result.completed.insert(row, firmwareBefore);
             access.release(row);
             --running;
             result.finished.append(row);

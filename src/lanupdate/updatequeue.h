@@ -4,6 +4,7 @@
 #include "displaylist/displaylistentry.h"
 #include "lanupdate/updaterequests.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -35,8 +36,43 @@ struct FirmwareFileList
 {
     QStringList paths;
     bool tooMany = false;
+    bool unpacked = false; // the files unpacked from the package, not the package itself
+    int releaseFiles = 0;  // how many the release names
 };
 FirmwareFileList firmwareFiles(const FirmwareRelease &release, const QString &cacheFolder);
+
+// Why a checked row is not queued. A session with no component to send, or
+// no file for it, would end "Complete." without having sent a byte; two
+// sessions to one address would update one display twice at once.
+enum class Refusal {
+    None,
+    UnknownSeries, // no update dialect: left out without a word (the list says why)
+    TooManyFiles,  // more firmware files than a session's slots
+    NoFirmware,
+    SharedAddress, // another display's update goes to the same address
+};
+
+struct PlannedRow
+{
+    int row = -1;
+    FirmwareFileList files;
+    Refusal refusal = Refusal::None;
+    int sharedWith = -1; // SharedAddress: the row whose update holds the address
+};
+
+// The idle candidate rows in list order, each with its firmware files and
+// whether it may be queued. `filesOf` gives a row's files, or false when its
+// release is unknown (the row is left out). An address is held by the rows
+// already queued or running and by the rows planned before.
+using FilesOf = std::function<bool(const DISPLAY_LIST_ENTRY &, FirmwareFileList *)>;
+QList<PlannedRow> planQueue(const DisplayList &list, const FilesOf &filesOf);
+// Logs why a planned row is refused and returns the operator's text; empty
+// for a row that is queued or left out without a word.
+QString reportRefusal(const DisplayList &list, const PlannedRow &plan);
+
+// Past this an update session ends with a time-out whatever it waits for:
+// three times the release's duration, ten minutes at least.
+int sessionDeadlineSecs(const DISPLAY_LIST_ENTRY &e);
 
 // Durations spread over `limit` parallel lanes; the longest lane total.
 int plannedSecondsEstimate(const DisplayList &list, int limit);
@@ -87,7 +123,7 @@ struct SessionAccess
 struct PassResult
 {
     int queued = 0;      // rows queued at the start of the pass
-    bool completed = false; // a row completed successfully
+    QHash<int, QString> completed; // rows that completed successfully: the firmware they had before
     QList<int> changed;  // rows to repaint
     QList<int> started;
     QList<int> finished;

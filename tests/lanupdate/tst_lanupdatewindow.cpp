@@ -41,6 +41,7 @@ class tst_LanUpdateWindow : public QObject
                                            QStringLiteral("127.91.%1.").arg(QCoreApplication::applicationPid() % 250 + 1));
     QString m_failing = m_block + QStringLiteral("4"); // its first component fails
     QString m_slow = m_block + QStringLiteral("8");    // an 18 s update
+    QString m_empty = m_block + QStringLiteral("16");  // its release made to name nothing to send
     QJsonArray m_fleet;
     std::unique_ptr<PDFirmUpTool> m_window;
     std::unique_ptr<PDFirmUpToolTestAccess> m_access;
@@ -120,14 +121,16 @@ private slots:
         m_settings.setMainValue(QStringLiteral("IP Address Scan Text"), scan.join('\n'));
     }
     // Every dialect with a limit of 2 but the slow display: the failing one
-    // ends with its error text, the others complete despite a refused
-    // power-save change, and a new search reads their new firmware. Then
+    // ends with its error text, one whose release names nothing to send is
+    // refused, the others complete despite a refused power-save change and
+    // report their new firmware once restarted, as a new search reads. Then
     // the program ends during the slow one's update: the next start names
     // the display, its address and its last step, once.
     void updateFleet()
     {
         QVERIFY(createWindow());
         m_access->list()[rowOf(m_slow)].selectedForUpdate = false;
+        m_access->list()[rowOf(m_empty)].numPACComponents = 0; // a legacy release's default
         int mostRunning = 0;
         QObject sampling; // ends the sampling with this function
         connect(m_window->statusBar(), &QStatusBar::messageChanged, &sampling, [&] { mostRunning = qMax(mostRunning, m_access->runningUpdates()); });
@@ -135,7 +138,9 @@ private slots:
         QTRY_VERIFY(lanUpdate->isEnabled());
         lanUpdate->click();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_journal), 20000);
-        QCOMPARE(m_confirmation.count(QLatin1String("<tr><td>")), m_fleet.size() - 1); // not the unchecked display
+        QCOMPARE(m_confirmation.count(QLatin1String("<tr><td>")), m_fleet.size() - 2); // not the unchecked or refused one
+        QVERIFY(m_window->statusBar()->currentMessage().contains(
+            QStringLiteral("Not updated: OL-P502 at %1: its firmware release names nothing to send.").arg(m_empty)));
         QCOMPARE(m_confirmation.count(QLatin1String("See note 2.")), 2); // the two with a power-save change
         QTRY_VERIFY_WITH_TIMEOUT(!m_access->updateQueueRunning(), 120000);
         QCOMPARE(mostRunning, 2);
@@ -145,6 +150,13 @@ private slots:
         QHash<QString, int> outcomes;
         for (const DISPLAY_LIST_ENTRY &e : m_access->list())
             outcomes.insert(e.ipAddress.toString(), e.lastUpdateStatus);
+        for (const QJsonValue &display : qAsConst(m_fleet)) {
+            const QString address = display[QLatin1String("address")].toString();
+            const QString check = outcomes.value(address) == UpdateStatus::Complete
+                ? "Verified: the display reports " + display[QLatin1String("firmwareAfterUpdate")].toString() : QString();
+            QTRY_COMPARE_WITH_TIMEOUT(m_access->list().at(rowOf(address)).updateCheck, check, 10000);
+            QCOMPARE(m_window->buildDisplayInfoHtml(rowOf(address)).contains("<p>" + check + "</p>"), !check.isEmpty());
+        }
         QCOMPARE(m_access->model()->index(rowOf(m_failing), displayListModel::StatusColumn).data().toString(),
                  QStringLiteral("Error: Update failed."));
 
@@ -152,8 +164,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(searched(), 20000);
         for (const QJsonValue &display : qAsConst(m_fleet)) {
             const QString address = display[QLatin1String("address")].toString();
-            const bool updated = address != m_failing && address != m_slow;
-            QCOMPARE(outcomes.value(address), updated ? UpdateStatus::Complete : address == m_slow ? 0 : UpdateStatus::UpdateFailed);
+            const bool updated = address != m_failing && address != m_slow && address != m_empty;
+            QCOMPARE(outcomes.value(address), updated ? UpdateStatus::Complete : address == m_failing ? UpdateStatus::UpdateFailed : 0);
             QCOMPARE(m_access->list().value(rowOf(address)).currentFirmware,
                      display[QLatin1String(updated ? "firmwareAfterUpdate" : "currentFirmware")].toString());
             m_access->list()[rowOf(address)].selectedForUpdate = address == m_slow;
