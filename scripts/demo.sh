@@ -15,8 +15,9 @@
 #   --scene usb                     with --screenshot: the USB drive dialog's
 #                                   instructions tab for a model picked by name
 #   --scene lanupdate               with --screenshot: a LAN update of the
-#                                   checked displays while it runs (progress
-#                                   and the time estimate)
+#                                   checked displays while it runs (progress,
+#                                   the time estimate, successes and the
+#                                   display whose update fails)
 #   --build DIR                     use that build as it is (no install, no build)
 # Exits with 0 when the window was closed normally, non-zero on a failure.
 set -euo pipefail
@@ -82,7 +83,11 @@ if [ "$scene" = offline ]; then
         faults="$faults --fault slow:/firmwareupdates/packages/$(basename "$package")"
     done
     export VDFU_DEMO_SERVER_ARGS="$faults"
-elif [ "$scene" != main ] && [ "$scene" != usb ] && [ "$scene" != lanupdate ]; then
+elif [ "$scene" = lanupdate ]; then
+    # Every checked display at once, the failing one too.
+    echo "Multi%20Update%20Limit=20" \
+        >> "$home/.config/Vantor Monitor User Tessilon/Vantor Display Firmware Update Tool.conf"
+elif [ "$scene" != main ] && [ "$scene" != usb ]; then
     echo "demo: unknown scene $scene" >&2; exit 2
 fi
 tools/demo/start-demo-netns.sh "$build" > "$home/demo.log" 2>&1 &
@@ -124,7 +129,10 @@ else
         # (an unreachable update address, a locked web interface) unchecked;
         # "Update firmware via LAN"; once the firmware is downloaded the
         # cautions are read and accepted and the confirmation answered Yes;
-        # half a minute into the updates the first row is selected.
+        # 75 s into the updates (the legacy ones have succeeded, the one
+        # whose web server answers with an error page has failed after its
+        # retries, the others are still updating) sorted by address from
+        # the last, and the failing display, now the first row, selected.
         steps="
         xdotool mousemove 549 109 click 1
         sleep 0.5
@@ -139,7 +147,9 @@ else
         xdotool mousemove 922 565 click 1
         sleep 1
         xdotool mousemove 913 617 click 1
-        sleep 30
+        sleep 75
+        xdotool mousemove 549 109 click 1
+        sleep 0.5
         xdotool mousemove 300 130 click 1
         sleep 1
         win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)

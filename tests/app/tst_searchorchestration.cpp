@@ -67,7 +67,7 @@ QJsonArray demoFleet()
         result.append(display);
     }
     // One more that refuses the control connection.
-    result.append(QJsonObject{{"address", address(22)}, {"modelName", "K5-552"}, {"seriesCode", 3},
+    result.append(QJsonObject{{"address", address(23)}, {"modelName", "K5-552"}, {"seriesCode", 3},
                               {"currentFirmware", "R1.300"}, {"faults", QJsonObject{{"tcpRefuse", true}}}});
     return result;
 }
@@ -108,7 +108,7 @@ void tst_SearchOrchestration::initTestCase()
     Timing::setScale(kTimeScale);
     QVERIFY2(m_server.startDemoCatalogue(), qPrintable(m_server.errorString()));
     m_fleet = demoFleet();
-    QCOMPARE(m_fleet.size(), 21);
+    QCOMPARE(m_fleet.size(), 22);
     QVERIFY2(m_simulator.start(m_fleet), qPrintable(m_simulator.errorString()));
 }
 
@@ -117,7 +117,7 @@ void tst_SearchOrchestration::init()
     m_settings.clear();
     m_settings.setMainValue(QStringLiteral("Firmware Server URL"), m_server.baseUrl().toString());
     m_settings.setMainValue(QStringLiteral("IP Address Scan Text"),
-                            QString(address(2) + QLatin1Char('-') + address(22)));
+                            QString(address(2) + QLatin1Char('-') + address(23)));
     m_simulator.clearEvents();
     // The demo catalogue announces a newer build of the tool: its notice
     // comes 5 s after the database and is answered without showing.
@@ -163,8 +163,8 @@ void tst_SearchOrchestration::automaticSearchFillsAndMatchesTheList()
     QVERIFY(waitForQuiet());
 
     const DisplayList &list = m_access->list();
-    QCOMPARE(list.size(), 21);
-    QCOMPARE(statusText(), QStringLiteral("Found 21 display(s) on LAN"));
+    QCOMPARE(list.size(), 22);
+    QCOMPARE(statusText(), QStringLiteral("Found 22 display(s) on LAN"));
 
     // What each display reported lands in its row (the refusing display
     // keeps its search reply only; one reports nothing while off).
@@ -200,8 +200,8 @@ void tst_SearchOrchestration::automaticSearchFillsAndMatchesTheList()
     QCOMPARE(list.at(rowOf(6)).commStatus, 2); // second address does not answer
     QCOMPARE(statusOf(6), QStringLiteral("Error: Firmware update IP address is unreachable."));
     QCOMPARE(list.at(rowOf(7)).lockStatus, 1);
-    QCOMPARE(list.at(rowOf(22)).commStatus, 1);
-    QCOMPARE(statusOf(22), QStringLiteral("Unable to communicate with display."));
+    QCOMPARE(list.at(rowOf(23)).commStatus, 1);
+    QCOMPARE(statusOf(23), QStringLiteral("Unable to communicate with display."));
 
     QVERIFY(m_window->logWindow()->text().contains(
         QStringLiteral("UDP found model: \"K5-432\" IP address: \"%1\"").arg(address(2))));
@@ -238,7 +238,7 @@ void tst_SearchOrchestration::refreshesAndPowerRequests()
                                .arg(m_access->pendingTcpReplies()));
     QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 15000);
     QVERIFY(!m_access->list().at(updatable).selectedForUpdate);
-    QCOMPARE(m_access->list().at(rowOf(22)).commStatus, 1);
+    QCOMPARE(m_access->list().at(rowOf(23)).commStatus, 1);
     QCOMPARE(m_access->list().at(rowOf(3)).commStatus, 0);
 
     // Power and power-save requests; displays of the demo fleet are on unless stated otherwise.
@@ -258,9 +258,9 @@ void tst_SearchOrchestration::refreshesAndPowerRequests()
     QTRY_COMPARE_WITH_TIMEOUT(m_access->list().at(saving).powerSaveMode, 1, 10000);
 
     // A refused connection marks the row as not communicating.
-    m_window->requestPowerOn_by_TcpClient(rowOf(22));
+    m_window->requestPowerOn_by_TcpClient(rowOf(23));
     QTRY_COMPARE_WITH_TIMEOUT(m_access->pendingTcpReplies(), 0, 10000);
-    QCOMPARE(m_access->list().at(rowOf(22)).commStatus, 1);
+    QCOMPARE(m_access->list().at(rowOf(23)).commStatus, 1);
 
     // A power result that comes last still ends a refresh.
     const int refreshed = rowOf(3);
@@ -293,7 +293,7 @@ void tst_SearchOrchestration::newSearchWhileExchangesRun()
     QMetaObject::invokeMethod(m_window.get(), "on_actionAdvanced_network_search_triggered");
     QVERIFY(m_access->searching());
     QVERIFY(waitForQuiet());
-    QCOMPARE(m_access->list().size(), 21);
+    QCOMPARE(m_access->list().size(), 22);
     for (const DISPLAY_LIST_ENTRY &e : qAsConst(m_access->list()))
         QVERIFY(!e.tcpClient);
     QCOMPARE(m_access->pendingTcpReplies(), 0);

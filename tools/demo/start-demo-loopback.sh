@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the demo on loopback: the firmware server on 127.0.0.1:8070 serving
 # the demo catalogue that the build generated (BUILD_DIR/demo), and the demo
-# fleet of 20 displays on 127.0.0.2-21.
+# fleet of 21 displays on 127.0.0.2-22.
 # Both print JSON event lines; stop with Ctrl-C.
 #
 #   tools/demo/start-demo-loopback.sh [BUILD_DIR]     (default: build)

@@ -40,7 +40,11 @@ ip netns add "$app_ns"
 ip netns add "$display_ns"
 ip -n "$app_ns" link add vdfudemo-a type veth peer name vdfudemo-d netns "$display_ns"
 ip -n "$app_ns" addr add 10.78.0.1/24 brd + dev vdfudemo-a
-for host in $(seq 2 21) $(seq 102 121); do
+# Every address and second address of the fleet, by its last byte.
+hosts=$(python3 -c 'import json, sys
+for d in json.load(open(sys.argv[1]))["displays"]:
+    print(*[d[k].split(".")[3] for k in ("address", "address2") if k in d])' "$here/demo-fleet.json")
+for host in $hosts; do
     ip -n "$display_ns" addr add "10.78.0.$host/24" brd + dev vdfudemo-d
 done
 for ns in "$app_ns" "$display_ns"; do
