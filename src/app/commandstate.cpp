@@ -24,6 +24,8 @@ CommandStates commandStates(const BusyState &s)
     c.refreshSelected = ready && list.hasCurrent && !list.currentHasUpdateSession;
     c.usbDriveForCurrent = toolsReady && hasRows && list.hasCurrent && list.currentCanUseUsbDrive;
     c.tools = toolsReady;
+    // Downloads write the folder's files and updates read them.
+    c.clearFirmwareFiles = s.activeDownloads == 0 && !s.downloadBatchPending && !updatesPending;
     c.deselectAll = list.selected > 0;
     return c;
 }

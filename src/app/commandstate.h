@@ -49,6 +49,7 @@ struct CommandStates
     bool refreshSelected = false;
     bool usbDriveForCurrent = false;
     bool tools = false;          // USB drive by model, offline download
+    bool clearFirmwareFiles = false; // "Clear downloaded firmware files"
     bool deselectAll = false;
 };
 

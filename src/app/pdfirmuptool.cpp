@@ -15,6 +15,7 @@
 #include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
 #include "displaylist/mysortfilterproxymodel.h"
+#include "download/firmwarefiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -92,6 +93,8 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     LogSink::install(m_logWindow);
     m_cacheFolder = localFirmwareFolder(true, environment.documentsFolder);
     qInfo() << "Local cache folder:" << m_cacheFolder;
+    // No download has started yet: temporary files are left over from a run that ended abruptly.
+    FirmwareFiles::removeTemporaryFiles(m_cacheFolder);
 
     setUpDisplayTable();
     buildSearchMenu();
@@ -357,6 +360,7 @@ void PDFirmUpTool::update_ui(bool update_description_text)
     ui->create_usb_drive_pushButton->setEnabled(commands.usbDriveForCurrent);
     ui->actionCreate_USB_drive_for_another_model->setEnabled(commands.tools);
     ui->actionDownload_firmware_for_offline_use->setEnabled(commands.tools);
+    ui->actionClear_downloaded_firmware_files->setEnabled(commands.clearFirmwareFiles);
     ui->deselect_all_pushButton->setEnabled(commands.deselectAll);
 }
 

@@ -15,6 +15,8 @@
 #include <QModelIndex>
 #include <QTimer>
 
+#include <functional>
+
 namespace Ui {
 class PDFirmUpTool;
 }
@@ -185,6 +187,17 @@ private:
     bool firmwareFolderAvailable();
     // The USB drive for a model picked by name: its firmware first.
     void prepareUsbDriveForModel(const FirmwareRelease &release);
+    // Finds off the window's thread which of `releases` are in the firmware
+    // folder, then runs `then` with the answer; the window is busy meanwhile.
+    void whenPresenceKnown(const QList<FirmwareRelease> &releases, std::function<void(const QList<bool> &)> then);
+    // The LAN update's batch once it is known which of the checked rows'
+    // releases (in row order) are present.
+    void startDownloadBatch(const QList<int> &rows, const QList<FirmwareRelease> &releases,
+                            const QList<bool> &present);
+    // A release that this chain of batches brought in, verified, and that is
+    // not present now: its rows fail with the reason (true) instead of
+    // fetching the same files again.
+    bool missingAfterDownload(const FirmwareRelease &release);
     // Starts the job of m_downloadReleases[id] as part of the running batch.
     void startFirmwareDownload(int id);
     // Rows whose model the release lists (ignoring case).
@@ -255,6 +268,10 @@ private:
     bool m_downloadForLanUpdate = false;
     bool m_downloadForUsbDrive = false;
     bool m_downloadForModelUsbDrive = false;
+    // Packages (by URL) that the batches of one command and its
+    // continuations have brought in; a continuation never fetches them again.
+    QStringList m_downloadedInChain;
+    bool m_continuing = false; // a continuation runs a command again
 
     // LAN updates
     QTimer m_firmUpdateTimer;

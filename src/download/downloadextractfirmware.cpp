@@ -3,68 +3,62 @@
 #include "download/downloadstatus.h"
 #include "download/filedownloader.h"
 #include "download/firmwarefiles.h"
+#include "download/offthreadwork.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
+#include <QStorageInfo>
 #include <QUrl>
 
 using namespace DownloadStatus;
 
 namespace {
 
-// What the check reports when neither the files nor a complete package are there.
+// What the check before a download reports when neither the files nor a
+// complete package are there.
 constexpr int kNeedsDownload = -1;
 
-// Does the hashing and extraction of one step on its own thread, so that the
-// window stays responsive however large the firmware is.
-class FirmwareFilesWorker : public QObject
+// Before a download: the files already present (0), or a kept package that
+// is complete (extracted, or itself the firmware, and then judged by the
+// same rule), or kNeedsDownload. After it: the package that has just
+// arrived, extracted and judged.
+int fileWork(bool beforeDownload, const FirmwareRelease &release, const QString &folder, const QString &packageName,
+             bool extractPackage, const std::atomic_bool &cancel, QString *problem)
 {
-    Q_OBJECT
-
-public:
-    FirmwareFilesWorker(bool checkFirst, const FirmwareRelease &release, const QString &folder,
-                        const QString &packageName, bool extractPackage, const std::atomic_bool *cancel)
-        : m_checkFirst(checkFirst), m_release(release), m_folder(folder), m_packageName(packageName),
-          m_extractPackage(extractPackage), m_cancel(cancel)
-    {
+    const QList<UnpackedFileInfo> expected = FirmwareFiles::expectedFiles(release, packageName);
+    const QString package = folder + QLatin1Char('/') + packageName;
+    if (beforeDownload) {
+        if (FirmwareFiles::checkFiles(folder, expected, &cancel) == Success)
+            return Success;
+        if (!QFileInfo(package).isFile()
+            || (!release.fileChecksum.isEmpty()
+                && !FirmwareFiles::sameDigest(FirmwareFiles::md5Hex(package, &cancel), release.fileChecksum)))
+            return kNeedsDownload;
     }
-
-    void run() { emit done(work()); }
-
-signals:
-    void done(int result);
-
-private:
-    // Check: the files already present (0), or a kept package that is
-    // complete (extracted, or itself the firmware), or kNeedsDownload.
-    // Extract: the package that has just arrived.
-    int work() const
-    {
-        const QString package = m_folder + QLatin1Char('/') + m_packageName;
-        if (m_checkFirst) {
-            if (FirmwareFiles::allPresent(m_folder, FirmwareFiles::expectedFiles(m_release, m_packageName), m_cancel))
-                return Success;
-            if (!QFileInfo(package).isFile()
-                || (!m_release.fileChecksum.isEmpty()
-                    && FirmwareFiles::md5Hex(package, m_cancel) != m_release.fileChecksum))
-                return kNeedsDownload;
-            if (!m_extractPackage)
-                return Success;
-        }
-        const int result = FirmwareFiles::extract(package, m_folder, m_release.unpackedFileInfo, m_cancel);
+    if (extractPackage) {
+        const int result = FirmwareFiles::extract(package, folder, release.unpackedFileInfo,
+                                                  FirmwareFiles::extractionLimit(QStorageInfo(folder).bytesAvailable()),
+                                                  &cancel);
         // Only the unpacked files stay; a retry downloads the package again.
         QFile::remove(package);
-        return result;
+        if (result != Success)
+            return result;
     }
+    return FirmwareFiles::checkFiles(folder, expected, &cancel, problem);
+}
 
-    const bool m_checkFirst;
-    const FirmwareRelease m_release;
-    const QString m_folder;
-    const QString m_packageName;
-    const bool m_extractPackage;
-    const std::atomic_bool *const m_cancel;
-};
+// The release's names may become file names (0), or the status that refuses it.
+int refusedNames(const FirmwareRelease &release, const QString &packageName)
+{
+    if (!FirmwareFiles::isPlainFileName(packageName))
+        return WriteFailed;
+    for (const UnpackedFileInfo &file : release.unpackedFileInfo) {
+        if (!FirmwareFiles::isPlainFileName(file.fileName))
+            return ExtractFailed;
+    }
+    return Success;
+}
 
 }
 
@@ -74,56 +68,58 @@ DownloadExtractFirmware::DownloadExtractFirmware(int id, const FirmwareRelease &
       m_id(id),
       m_release(release),
       m_folder(folder),
-      m_packageFileName(FirmwareFiles::packageFileName(release.downloadLoc))
-{
-}
-
-DownloadExtractFirmware::~DownloadExtractFirmware()
-{
-    stopWorker();
-    delete m_downloader; // deletes its partial file
-}
-
-int DownloadExtractFirmware::refusedNames() const
-{
-    if (!FirmwareFiles::isPlainFileName(m_packageFileName))
-        return WriteFailed;
-    for (const UnpackedFileInfo &file : m_release.unpackedFileInfo) {
-        if (!FirmwareFiles::isPlainFileName(file.fileName))
-            return ExtractFailed;
-    }
-    return Success;
-}
-
-bool DownloadExtractFirmware::isAlreadyDownloaded()
+      m_packageFileName(FirmwareFiles::packageFileName(release.downloadLoc)),
+      m_work(new OffThreadWork(this))
 {
     // Without unpacked files the package itself is the firmware and stays as downloaded.
     if (m_release.unpackedFileInfo.isEmpty())
         m_extractAfterDownload = false;
-    return refusedNames() == Success
-        && FirmwareFiles::allPresent(m_folder, FirmwareFiles::expectedFiles(m_release, m_packageFileName));
+    connect(m_work, &OffThreadWork::finished, this, [this](const QVariant &result) { workFinished(result.toInt()); });
+}
+
+DownloadExtractFirmware::~DownloadExtractFirmware()
+{
+    m_work->stop();
+    delete m_downloader; // deletes its partial file
+}
+
+bool DownloadExtractFirmware::isAlreadyDownloaded()
+{
+    const std::atomic_bool never{false};
+    return presentReleases(m_folder, {m_release}, never).value(0);
+}
+
+QList<bool> DownloadExtractFirmware::presentReleases(const QString &folder, const QList<FirmwareRelease> &releases,
+                                                     const std::atomic_bool &cancel)
+{
+    QList<bool> present;
+    for (const FirmwareRelease &release : releases) {
+        const QString packageName = FirmwareFiles::packageFileName(release.downloadLoc);
+        present.append(!cancel && refusedNames(release, packageName) == Success
+                       && FirmwareFiles::checkFiles(folder, FirmwareFiles::expectedFiles(release, packageName), &cancel)
+                           == Success);
+    }
+    return present;
 }
 
 int DownloadExtractFirmware::start()
 {
-    stopWorker();
+    m_work->stop();
     delete m_downloader;
-    if (m_release.unpackedFileInfo.isEmpty())
-        m_extractAfterDownload = false;
     // A name that is not a bare file name is never used to build a path.
-    const int refused = refusedNames();
+    const int refused = refusedNames(m_release, m_packageFileName);
     if (refused != Success) {
         emit statusChanged(m_id, refused);
         return refused;
     }
-    runOffThread(FileStep::Check);
+    runFileWork(true);
     return Success;
 }
 
 void DownloadExtractFirmware::cancel()
 {
-    if (m_thread)
-        m_cancelRequested = true; // the worker stops early; workerFinished reports
+    if (m_work->isRunning())
+        m_work->cancel(); // the work stops early; workFinished reports
     else if (m_downloader)
         m_downloader->cancel();
 }
@@ -133,8 +129,8 @@ void DownloadExtractFirmware::statusChangedIn(int instance, int status)
     Q_UNUSED(instance)
     if (m_downloader)
         m_downloader->deleteLater();
-    if (status == Success && m_extractAfterDownload) {
-        runOffThread(FileStep::Extract);
+    if (status == Success) {
+        runFileWork(false);
         return;
     }
     // A package with the wrong digest is not kept.
@@ -143,51 +139,33 @@ void DownloadExtractFirmware::statusChangedIn(int instance, int status)
     emit statusChanged(m_id, status);
 }
 
-void DownloadExtractFirmware::runOffThread(FileStep step)
+void DownloadExtractFirmware::runFileWork(bool beforeDownload)
 {
-    m_cancelRequested = false;
-    m_thread = std::make_unique<QThread>();
-    auto *worker = new FirmwareFilesWorker(step == FileStep::Check, m_release, m_folder, m_packageFileName,
-                                           m_extractAfterDownload, &m_cancelRequested);
-    worker->moveToThread(m_thread.get());
-    connect(m_thread.get(), &QThread::started, worker, &FirmwareFilesWorker::run);
-    connect(m_thread.get(), &QThread::finished, worker, &QObject::deleteLater);
-    // Queued: the result is handled on this object's thread.
-    connect(worker, &FirmwareFilesWorker::done, this, [this, run = ++m_workerRun](int result) {
-        if (run == m_workerRun)
-            workerFinished(result);
+    m_problem.clear();
+    // Copies only: the work must not touch this object's members but m_problem,
+    // which nothing reads before the work has finished.
+    m_work->start([beforeDownload, release = m_release, folder = m_folder, package = m_packageFileName,
+                   extract = m_extractAfterDownload, problem = &m_problem](const std::atomic_bool &cancel) {
+        return QVariant(fileWork(beforeDownload, release, folder, package, extract, cancel, problem));
     });
-    m_thread->start();
 }
 
-void DownloadExtractFirmware::workerFinished(int result)
+void DownloadExtractFirmware::workFinished(int result)
 {
-    m_thread->quit();
-    m_thread->wait();
-    m_thread.reset();
-    if (m_cancelRequested)
+    if (m_work->isCancelled())
         result = TransferFailed;
     else if (result == kNeedsDownload) {
         startDownload();
         return;
     }
+    if (!m_problem.isEmpty())
+        qInfo() << "Firmware files do not match the database for models:" << m_release.models << m_problem;
     emit statusChanged(m_id, result);
-}
-
-void DownloadExtractFirmware::stopWorker()
-{
-    if (!m_thread)
-        return;
-    ++m_workerRun;
-    m_cancelRequested = true;
-    m_thread->quit();
-    m_thread->wait();
-    m_thread.reset();
 }
 
 void DownloadExtractFirmware::startDownload()
 {
-    // fromHex reads capitals too; only the check of files already present is case-sensitive.
+    // fromHex reads capitals too, as the check of files present does.
     const QByteArray digest = QByteArray::fromHex(m_release.fileChecksum.toLatin1());
     m_downloader = new FileDownloader(m_id, false, QUrl(m_release.downloadLoc),
                                       m_folder + QLatin1Char('/') + m_packageFileName, digest, this);
@@ -195,5 +173,3 @@ void DownloadExtractFirmware::startDownload()
     connect(m_downloader, &FileDownloader::statusChanged, this, &DownloadExtractFirmware::statusChangedIn);
     m_downloader->start();
 }
-
-#include "downloadextractfirmware.moc"

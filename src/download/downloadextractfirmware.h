@@ -2,27 +2,29 @@
 
 #include "catalogue/firmwarerelease.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <atomic>
-#include <memory>
 
 class FileDownloader;
-class QThread;
+class OffThreadWork;
 
 // Brings the firmware of one release into the firmware folder in a verified
 // state: keeps files that are already there and intact, reuses a complete
 // package left in the folder or downloads it, extracts the release's
-// unpacked files from a zip package, verifies each by MD5 and deletes the
-// package. Reports progress (bytes, speed text) while it downloads and ends
-// every run with exactly one statusChanged (DownloadStatus codes: 0 present
-// and verified, 10000 checksum, 10001 write, 10002 delete, 10003 download
-// failed or cancelled, 10004 extraction). Names from the release database
-// never leave the folder: a package or file name that is not a plain file
-// name fails the release. The owner creates one object per release and run
-// and deletes it (deferred) after the final status.
+// unpacked files from a zip package and deletes the package. Whether the
+// files are there is decided by one rule before and after the work
+// (FirmwareFiles::checkFiles), so that a finished run is never followed by
+// another download of the same files. Reports progress (bytes, speed text)
+// while it downloads and ends every run with exactly one statusChanged
+// (DownloadStatus codes). Names from the release database never leave the
+// folder: a package or file name that is not a plain file name fails the
+// release. The file work runs off the owner's thread. The owner creates one
+// object per release and run and deletes it (deferred) after the final
+// status.
 class DownloadExtractFirmware : public QObject
 {
     Q_OBJECT
@@ -33,14 +35,19 @@ public:
     ~DownloadExtractFirmware() override;
 
     // All expected files are in the folder with their sizes and digests
-    // (for a release without unpacked files: the package itself).
+    // (for a release without unpacked files: the package itself). Reads the
+    // files: for a worker thread, or for small releases.
     bool isAlreadyDownloaded();
+    // The same for several releases at once, in order; stops early (the rest
+    // false) when `cancel` turns true.
+    static QList<bool> presentReleases(const QString &folder, const QList<FirmwareRelease> &releases,
+                                       const std::atomic_bool &cancel);
 
 public slots:
     // Begins the work; returns 0 or the final status of a run that ended at
     // once (that status is emitted as well).
     int start();
-    // Cancels a running download; it ends with 10003.
+    // Cancels a running download or file work; it ends with 10003.
     void cancel();
     void statusChangedIn(int instance, int status);
 
@@ -49,16 +56,11 @@ signals:
     void statusChanged(int instance, int status);
 
 private:
-    enum class FileStep { Check, Extract };
-
-    // The release's names may become file names (0), or the status that refuses it.
-    int refusedNames() const;
-    // Runs the check of files and kept package, or the extraction, on a
-    // worker thread; the result arrives in workerFinished on this thread.
-    void runOffThread(FileStep step);
-    void workerFinished(int result);
-    // Stops a running worker without reporting its result.
-    void stopWorker();
+    // Runs the check of files and kept package (before a download) or the
+    // extraction and final check (after it) off this thread; the result
+    // arrives in workFinished.
+    void runFileWork(bool beforeDownload);
+    void workFinished(int result);
     void startDownload();
 
     int m_id;
@@ -67,7 +69,6 @@ private:
     QString m_packageFileName;
     QPointer<FileDownloader> m_downloader;
     bool m_extractAfterDownload = true;
-    std::unique_ptr<QThread> m_thread;
-    std::atomic_bool m_cancelRequested{false};
-    int m_workerRun = 0; // tells a stopped worker's late report from the current one's
+    OffThreadWork *m_work;
+    QString m_problem; // what the final check found wrong, written by the file work
 };

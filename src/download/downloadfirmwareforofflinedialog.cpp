@@ -4,6 +4,7 @@
 
 #include "app/appinfo.h"
 #include "download/downloadextractfirmware.h"
+#include "download/offthreadwork.h"
 #include "download/speedtext.h"
 
 #include <QProgressDialog>
@@ -66,13 +67,39 @@ DownloadFirmwareForOfflineDialog::~DownloadFirmwareForOfflineDialog()
 
 void DownloadFirmwareForOfflineDialog::refresh()
 {
-    m_downloaded.clear();
+    QList<int> indices;
+    QList<FirmwareRelease> releases;
     FirmwareRelease release;
     for (int i = 0; i < m_database.count(); ++i) {
-        if (m_database.recordAt(i, release) == 0 && release.updateViaHTTP != 0
-            && DownloadExtractFirmware(0, release, m_folder).isAlreadyDownloaded())
-            m_downloaded.append(i);
+        if (m_database.recordAt(i, release) == 0 && release.updateViaHTTP != 0) {
+            indices.append(i);
+            releases.append(release);
+        }
     }
+    // Reading the folder's firmware takes its time; until it is known what
+    // is there, nothing can be downloaded.
+    m_checking = true;
+    updateDownloadButton();
+    ui->cancel_pushButton->setEnabled(m_activeDownloads == 0);
+    OffThreadWork::run(
+        this,
+        [folder = m_folder, releases](const std::atomic_bool &cancel) {
+            return QVariant::fromValue(DownloadExtractFirmware::presentReleases(folder, releases, cancel));
+        },
+        [this, indices](const QVariant &result) {
+            const QList<bool> present = result.value<QList<bool>>();
+            m_downloaded.clear();
+            for (int k = 0; k < indices.size(); ++k) {
+                if (present.value(k))
+                    m_downloaded.append(indices.at(k));
+            }
+            m_checking = false;
+            showDownloaded();
+        });
+}
+
+void DownloadFirmwareForOfflineDialog::showDownloaded()
+{
     const QSignalBlocker blocker(ui->listWidget);
     for (int row = 0; row < ui->listWidget->count(); ++row) {
         QListWidgetItem *item = ui->listWidget->item(row);
@@ -82,7 +109,6 @@ void DownloadFirmwareForOfflineDialog::refresh()
         item->setFlags(downloaded ? item->flags() & ~Qt::ItemIsEnabled : item->flags() | Qt::ItemIsEnabled);
     }
     updateDownloadButton();
-    ui->cancel_pushButton->setEnabled(m_activeDownloads == 0);
 }
 
 void DownloadFirmwareForOfflineDialog::updateDownloadButton()
@@ -92,7 +118,7 @@ void DownloadFirmwareForOfflineDialog::updateDownloadButton()
         const QListWidgetItem *item = ui->listWidget->item(row);
         checked = (item->flags() & Qt::ItemIsEnabled) && item->checkState() == Qt::Checked;
     }
-    ui->download_pushButton->setEnabled(checked && m_activeDownloads == 0);
+    ui->download_pushButton->setEnabled(checked && m_activeDownloads == 0 && !m_checking);
 }
 
 void DownloadFirmwareForOfflineDialog::on_listWidget_itemChanged(QListWidgetItem *item)

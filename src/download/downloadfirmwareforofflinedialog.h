@@ -18,9 +18,9 @@ class QProgressDialog;
 // use on a network without Internet access. Lists every model of the
 // releases that can be applied over the LAN by this build; the models of one
 // release are checked together, and releases already in the folder show
-// checked and disabled. While a batch runs, a progress dialog shows the
-// bytes received, the files finished and the speed, and the dialog cannot
-// be closed.
+// checked and disabled once the folder has been read (off the window's
+// thread). While a batch runs, a progress dialog shows the bytes received,
+// the files finished and the speed, and the dialog cannot be closed.
 class DownloadFirmwareForOfflineDialog : public QDialog
 {
     Q_OBJECT
@@ -42,8 +42,11 @@ private slots:
     void on_listWidget_itemChanged(QListWidgetItem *item);
 
 private:
-    // Marks the releases found in the folder and enables what may be used.
+    // Finds, off the window's thread, the releases present in the folder,
+    // then shows them.
     void refresh();
+    // Marks the releases found in the folder and enables what may be used.
+    void showDownloaded();
     void updateDownloadButton();
     void batchFinished();
 
@@ -54,6 +57,7 @@ private:
     QList<FirmwareRelease> m_releases;        // of the batch, by download id
     QList<DownloadExtractFirmware *> m_downloads;
     int m_activeDownloads = 0;
+    bool m_checking = false; // the folder is being read
     bool m_error = false;
     qint64 m_totalBytes = 0;                 // -1: unknown
     QList<qint64> m_receivedBytes;           // by download id

@@ -23,6 +23,9 @@ QString statusText(int code)
             "An error occurred while downloading the firmware. Check Internet connectivity and try again.");
     case ExtractFailed:
         return QCoreApplication::translate("DownloadStatus", "Error: Unable to extract the firmware file.");
+    case NotAsListed:
+        return QCoreApplication::translate("DownloadStatus",
+                                           "Error: The firmware files do not match the firmware database.");
     default:
         return QCoreApplication::translate("DownloadStatus", "Unknown error: %1").arg(code);
     }

@@ -12,6 +12,9 @@ enum Code {
     DeleteFailed = 10002,
     TransferFailed = 10003,
     ExtractFailed = 10004,
+    // What the download and extraction left is not what the release lists:
+    // a file is missing or of another size.
+    NotAsListed = 10005,
 };
 
 // The text shown when a download ends with `code`; codes outside the table

@@ -2,6 +2,7 @@
 
 #include "app/timing.h"
 #include "download/downloadstatus.h"
+#include "download/firmwarefiles.h"
 #include "download/speedtext.h"
 
 #include <QFileInfo>
@@ -86,14 +87,13 @@ bool FileDownloader::openTarget()
         finish(DownloadStatus::DeleteFailed);
         return false;
     }
-    // Written under a temporary name beside the target and renamed once
-    // complete, so that no partial file ever lies under the target's name.
-    // Not synced to the disk: firmware is verified by its digest before
-    // any use, and waiting for the disk would freeze the window.
-    m_file = std::make_unique<QTemporaryFile>(target.absolutePath() + QLatin1String("/.")
-                                              + target.fileName() + QLatin1String(".XXXXXX"));
-    if (!m_file->open()) {
-        m_file.reset();
+    // Written under a short temporary name beside the target and renamed
+    // once complete, so that no partial file ever lies under the target's
+    // name and a target name of any valid length works. Not synced to the
+    // disk: firmware is verified by its digest before any use, and waiting
+    // for the disk would freeze the window.
+    m_file = FirmwareFiles::temporaryFile(target.absolutePath());
+    if (!m_file) {
         finish(DownloadStatus::WriteFailed);
         return false;
     }
@@ -190,9 +190,8 @@ void FileDownloader::downloadFinished()
         return;
     }
     if (m_file) {
-        const bool saved = m_file->flush() && m_file->rename(m_targetFile);
-        if (saved)
-            m_file->setAutoRemove(false);
+        const bool saved = FirmwareFiles::commitTemporaryFile(*m_file, m_targetFile,
+                                                              QString::fromLatin1(m_md5.result().toHex()));
         m_file.reset();
         if (!saved) {
             finish(DownloadStatus::WriteFailed);

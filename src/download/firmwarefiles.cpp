@@ -3,12 +3,9 @@
 #include "download/downloadstatus.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QMutex>
 #include <QTemporaryFile>
 
 #include <quazip.h>
@@ -26,46 +23,33 @@ namespace FirmwareFiles {
 
 namespace {
 
-// Large enough to keep the per-call overhead negligible, small enough to keep
-// memory flat whatever the size of the firmware.
 constexpr int kBlockSize = 1 << 20;
+constexpr qint64 kMinimumFreeMargin = qint64(64) << 20;
+constexpr char kTemporaryPrefix[] = ".vdfu-";
 
 bool cancelled(const std::atomic_bool *cancel) { return cancel && cancel->load(); }
 
-// Digests of files already read, while their size and modification time
-// stay the same: every row of a model asks for the same files, and a file
-// just extracted was hashed as it was written.
-class DigestCache
+QStringList firmwarePatterns()
 {
-public:
-    QString find(const QFileInfo &file)
-    {
-        const QMutexLocker lock(&m_mutex);
-        const Entry entry = m_entries.value(file.absoluteFilePath());
-        return entry.size == file.size() && entry.modified == file.lastModified() ? entry.digest : QString();
-    }
-    void remember(const QString &path, const QString &digest)
-    {
-        const QFileInfo file(path);
-        const QMutexLocker lock(&m_mutex);
-        m_entries.insert(file.absoluteFilePath(), {file.size(), file.lastModified(), digest});
-    }
+    return {QStringLiteral("*.jbc"), QStringLiteral("*.pac"), QStringLiteral("*.bin"), QStringLiteral("*.hex"),
+            QStringLiteral("*.zip")};
+}
 
-private:
-    struct Entry
-    {
-        qint64 size = -1;
-        QDateTime modified;
-        QString digest;
-    };
-    QMutex m_mutex;
-    QHash<QString, Entry> m_entries;
-};
-
-DigestCache &digestCache()
+QStringList temporaryFileNames(const QDir &dir)
 {
-    static DigestCache cache;
-    return cache;
+    return dir.entryList({QLatin1String(kTemporaryPrefix) + QLatin1String("??????")},
+                         QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// Deletes `names` in `dir`; returns those that stay.
+QStringList removeFiles(const QDir &dir, const QStringList &names)
+{
+    QStringList stayed;
+    for (const QString &name : names) {
+        if (!QFile::remove(dir.filePath(name)))
+            stayed.append(name);
+    }
+    return stayed;
 }
 
 // Replaces `target` in one step, so that readers see either the old file or
@@ -81,15 +65,15 @@ bool renameOver(const QString &from, const QString &target)
 }
 
 // Copies the entry `file` of `zip` to `target` through a temporary file in
-// `folder`, with its digest in `digest`.
+// `folder`, counting what it writes against `budget`.
 int extractEntry(QuaZip &zip, const UnpackedFileInfo &file, const QString &folder, const QString &target,
-                 const std::atomic_bool *cancel, QString *digest)
+                 qint64 *budget, const std::atomic_bool *cancel)
 {
     if (!zip.setCurrentFile(file.fileName, QuaZip::csSensitive))
         return ExtractFailed;
     QuaZipFile entry(&zip);
-    QTemporaryFile part(folder + QLatin1String("/.") + file.fileName + QLatin1String(".XXXXXX"));
-    if (!entry.open(QIODevice::ReadOnly) || !part.open())
+    const std::unique_ptr<QTemporaryFile> part = temporaryFile(folder);
+    if (!part || !entry.open(QIODevice::ReadOnly))
         return ExtractFailed;
     QCryptographicHash md5(QCryptographicHash::Md5);
     QByteArray block(kBlockSize, Qt::Uninitialized);
@@ -103,23 +87,21 @@ int extractEntry(QuaZip &zip, const UnpackedFileInfo &file, const QString &folde
         if (count == 0)
             break;
         written += count;
-        // A size given by the release bounds what an entry may take on disk.
+        *budget -= count;
+        // A size given by the release bounds what its entry may take on disk,
+        // the free space what all of them may take.
         if (file.fileSize >= 1 && written > file.fileSize)
-            return ChecksumFailed;
-        if (part.write(block.constData(), count) != count)
+            return NotAsListed;
+        if (*budget < 0)
+            return ExtractFailed;
+        if (part->write(block.constData(), count) != count)
             return ExtractFailed;
         md5.addData(QByteArray::fromRawData(block.constData(), int(count)));
     }
     entry.close(); // reports a CRC mismatch of the entry
-    if (entry.getZipError() != UNZ_OK || !part.flush())
+    if (entry.getZipError() != UNZ_OK)
         return ExtractFailed;
-    part.close();
-    if (!renameOver(part.fileName(), target))
-        return ExtractFailed;
-    part.setAutoRemove(false);
-    *digest = QString::fromLatin1(md5.result().toHex());
-    digestCache().remember(target, *digest);
-    return Success;
+    return commitTemporaryFile(*part, target, QString::fromLatin1(md5.result().toHex())) ? Success : ExtractFailed;
 }
 
 }
@@ -136,11 +118,6 @@ bool isPlainFileName(const QString &name)
     return true;
 }
 
-QString packageFileName(const QString &downloadLoc)
-{
-    return downloadLoc.mid(downloadLoc.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 QList<UnpackedFileInfo> expectedFiles(const FirmwareRelease &release, const QString &packageName)
 {
     if (!release.unpackedFileInfo.isEmpty())
@@ -152,46 +129,46 @@ QList<UnpackedFileInfo> expectedFiles(const FirmwareRelease &release, const QStr
     return {package};
 }
 
-QString md5Hex(const QString &path, const std::atomic_bool *cancel)
+bool sameDigest(const QString &a, const QString &b)
 {
-    const QString known = digestCache().find(QFileInfo(path));
-    if (!known.isEmpty())
-        return known;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash md5(QCryptographicHash::Md5);
-    QByteArray block(kBlockSize, Qt::Uninitialized);
-    qint64 count = 0;
-    while ((count = file.read(block.data(), block.size())) > 0) {
-        if (cancelled(cancel))
-            return {};
-        md5.addData(QByteArray::fromRawData(block.constData(), int(count)));
-    }
-    if (count < 0)
-        return {};
-    const QString digest = QString::fromLatin1(md5.result().toHex());
-    digestCache().remember(path, digest);
-    return digest;
+    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-bool allPresent(const QString &folder, const QList<UnpackedFileInfo> &files, const std::atomic_bool *cancel)
+int checkFiles(const QString &folder, const QList<UnpackedFileInfo> &files, const std::atomic_bool *cancel,
+               QString *problem)
 {
+    QString found;
+    int result = Success;
     for (const UnpackedFileInfo &file : files) {
-        if (!isPlainFileName(file.fileName))
-            return false;
         const QString path = folder + QLatin1Char('/') + file.fileName;
         const QFileInfo info(path);
-        if (!info.isFile() || (file.fileSize >= 1 && info.size() != file.fileSize))
-            return false;
-        // Compared as written: a digest in capitals never matches.
-        if (!file.fileChecksum.isEmpty() && md5Hex(path, cancel) != file.fileChecksum)
-            return false;
+        if (!isPlainFileName(file.fileName) || !info.isFile()) {
+            found = QStringLiteral("missing");
+            result = NotAsListed;
+        } else if (file.fileSize >= 1 && info.size() != file.fileSize) {
+            found = QStringLiteral("%1 bytes, listed with %2").arg(info.size()).arg(file.fileSize);
+            result = NotAsListed;
+        } else if (!file.fileChecksum.isEmpty()) {
+            const QString digest = md5Hex(path, cancel);
+            found = QStringLiteral("MD5 %1, listed with %2").arg(digest.isEmpty() ? QStringLiteral("unreadable") : digest,
+                                                                   file.fileChecksum);
+            result = sameDigest(digest, file.fileChecksum) ? Success : ChecksumFailed;
+        }
+        if (result != Success) {
+            if (problem)
+                *problem = file.fileName + QLatin1String(": ") + found;
+            return result;
+        }
     }
-    return true;
+    return Success;
 }
 
-int extract(const QString &archive, const QString &folder, const QList<UnpackedFileInfo> &files,
+qint64 extractionLimit(qint64 freeBytes)
+{
+    return qMax<qint64>(0, freeBytes - qMax(freeBytes / 20, kMinimumFreeMargin));
+}
+
+int extract(const QString &archive, const QString &folder, const QList<UnpackedFileInfo> &files, qint64 limit,
             const std::atomic_bool *cancel)
 {
     if (files.isEmpty())
@@ -200,6 +177,8 @@ int extract(const QString &archive, const QString &folder, const QList<UnpackedF
     // No archive, an unreadable one or an empty one yields none of the files.
     if (!zip.open(QuaZip::mdUnzip) || zip.getFileNameList().isEmpty())
         return ExtractFailed;
+    qint64 budget = limit;
+    QStringList written;
     for (const UnpackedFileInfo &file : files) {
         if (!isPlainFileName(file.fileName))
             return ExtractFailed;
@@ -207,30 +186,56 @@ int extract(const QString &archive, const QString &folder, const QList<UnpackedF
         const QFileInfo old(target);
         // An old file that stays is reported once the new one is in place.
         const int pending = (old.exists() || old.isSymLink()) && !QFile::remove(target) ? DeleteFailed : Success;
-        QString digest;
-        const int extracted = extractEntry(zip, file, folder, target, cancel, &digest);
-        if (extracted != Success)
-            return extracted;
-        // An empty expected digest never matches.
-        const int result = digest == file.fileChecksum ? pending : ChecksumFailed;
+        const int extracted = extractEntry(zip, file, folder, target, &budget, cancel);
+        if (extracted == Success)
+            written.append(file.fileName);
+        if (budget < 0)
+            removeFiles(QDir(folder), written); // an archive that would fill the disk leaves nothing
+        const int result = extracted != Success ? extracted : pending;
         if (result != Success)
             return result;
     }
     return Success;
 }
 
-int clearFirmwareFiles(const QString &folder)
+std::unique_ptr<QTemporaryFile> temporaryFile(const QString &folder)
 {
-    const QDir dir(folder);
-    const QStringList files = dir.entryList({QStringLiteral("*.jbc"), QStringLiteral("*.pac"), QStringLiteral("*.bin"),
-                                             QStringLiteral("*.hex"), QStringLiteral("*.zip")},
-                                            QDir::Files);
-    for (const QString &name : files)
-        QFile::remove(dir.filePath(name));
-    return files.size();
+    auto file = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') + QLatin1String(kTemporaryPrefix)
+                                                 + QLatin1String("XXXXXX"));
+    return file->open() ? std::move(file) : nullptr;
 }
 
-QString hashInfoHtml(const QString &folder)
+bool commitTemporaryFile(QTemporaryFile &part, const QString &target, const QString &digest)
+{
+    if (!part.flush())
+        return false;
+    const FileIdentity written = fileIdentity(part);
+    part.close();
+    if (!renameOver(part.fileName(), target))
+        return false;
+    part.setAutoRemove(false);
+    const FileIdentity placed = fileIdentity(target);
+    if (placed.sameContent(written))
+        rememberDigest(target, placed, digest);
+    return true;
+}
+
+QStringList removeTemporaryFiles(const QString &folder)
+{
+    if (folder.isEmpty())
+        return {}; // not the working folder
+    const QDir dir(folder);
+    return removeFiles(dir, temporaryFileNames(dir));
+}
+
+ClearResult clearFirmwareFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(firmwarePatterns(), QDir::Files) + temporaryFileNames(dir);
+    return {int(names.size()), removeFiles(dir, names)};
+}
+
+QString hashInfoHtml(const QString &folder, const std::atomic_bool *cancel)
 {
     const QDir dir(folder);
     QString text;
@@ -238,7 +243,7 @@ QString hashInfoHtml(const QString &folder)
         const QFileInfoList files = dir.entryInfoList({QLatin1String(pattern)}, QDir::Files, QDir::Name | QDir::IgnoreCase);
         for (const QFileInfo &file : files) {
             text += QStringLiteral("file: <b>%1</b> fileChecksum=<b>%2</b> size=<b>%3</b><br>")
-                        .arg(file.fileName().toHtmlEscaped(), md5Hex(file.filePath()))
+                        .arg(file.fileName().toHtmlEscaped(), md5Hex(file.filePath(), cancel))
                         .arg(file.size());
         }
     }

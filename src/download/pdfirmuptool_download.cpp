@@ -12,8 +12,10 @@
 #include "download/downloadfirmwareforofflinedialog.h"
 #include "download/downloadstatus.h"
 #include "download/firmwarefiles.h"
+#include "download/offthreadwork.h"
 
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 
 namespace {
@@ -52,28 +54,85 @@ void PDFirmUpTool::startFirmwareDownload(int id)
     job->start();
 }
 
+void PDFirmUpTool::whenPresenceKnown(const QList<FirmwareRelease> &releases,
+                                     std::function<void(const QList<bool> &)> then)
+{
+    // Reading large firmware takes its time: the window stays responsive
+    // and counts as busy meanwhile.
+    ++m_activeDownloads;
+    update_ui(false);
+    OffThreadWork::run(
+        this,
+        [folder = m_cacheFolder, releases](const std::atomic_bool &cancel) {
+            return QVariant::fromValue(DownloadExtractFirmware::presentReleases(folder, releases, cancel));
+        },
+        [this, then = std::move(then)](const QVariant &present) {
+            --m_activeDownloads;
+            update_ui(false);
+            then(present.value<QList<bool>>());
+        });
+}
+
+bool PDFirmUpTool::missingAfterDownload(const FirmwareRelease &release)
+{
+    if (!m_downloadedInChain.contains(release.downloadLoc))
+        return false;
+    m_lastDownloadStatus = DownloadStatus::NotAsListed;
+    const QList<int> rows = rowsOfRelease(release);
+    for (int row : rows) {
+        m_displayList[row].downloadStatus = DownloadState::Error;
+        emit update_info(row);
+    }
+    qInfo() << "Error" << DownloadStatus::statusText(m_lastDownloadStatus) << "downloading firmware for:"
+            << release.models;
+    statusBar()->showMessage(tr("Download error"), kBatchEndMessageMs);
+    return true;
+}
+
 void PDFirmUpTool::on_download_pushButton_clicked()
 {
     if (!firmwareFolderAvailable())
         return;
-    m_downloadReleases.clear();
-    QStringList seriesInBatch;
-    bool releaseFound = false;
-    // Holds the batch open while it is being started: a job that finds its
-    // package in the folder ends within start().
-    ++m_activeDownloads;
+    if (!m_continuing)
+        m_downloadedInChain.clear();
+    QList<int> rows;
+    QList<FirmwareRelease> releases;
     for (int row = 0; row < m_displayList.size(); ++row) {
-        DISPLAY_LIST_ENTRY &entry = m_displayList[row];
+        const DISPLAY_LIST_ENTRY &entry = m_displayList.at(row);
         const bool needsFirmware = entry.matchStatus == MatchStatus::NewerViaLan
             || entry.matchStatus == MatchStatus::NotComparable || entry.matchStatus == MatchStatus::UpToDate;
         FirmwareRelease release;
-        if (!needsFirmware || !entry.selectedForUpdate
-            || m_releaseDb.findForDisplay(entry.modelName, entry.serialNumber, release) != 0)
-            continue;
-        releaseFound = true;
-        if (DownloadExtractFirmware(0, release, m_cacheFolder).isAlreadyDownloaded()) {
+        if (needsFirmware && entry.selectedForUpdate
+            && m_releaseDb.findForDisplay(entry.modelName, entry.serialNumber, release) == 0) {
+            rows.append(row);
+            releases.append(release);
+        }
+    }
+    whenPresenceKnown(releases, [this, rows, releases](const QList<bool> &present) {
+        startDownloadBatch(rows, releases, present);
+    });
+}
+
+void PDFirmUpTool::startDownloadBatch(const QList<int> &rows, const QList<FirmwareRelease> &releases,
+                                      const QList<bool> &present)
+{
+    m_downloadReleases.clear();
+    QStringList seriesInBatch;
+    bool failed = false;
+    // Holds the batch open while it is being started: a job that finds its
+    // package in the folder may end before the loop does.
+    ++m_activeDownloads;
+    for (int i = 0; i < rows.size(); ++i) {
+        const int row = rows.at(i);
+        if (row >= m_displayList.size())
+            continue; // emptied by a search meanwhile
+        const FirmwareRelease &release = releases.at(i);
+        DISPLAY_LIST_ENTRY &entry = m_displayList[row];
+        if (present.value(i)) {
             qInfo() << "Firmware downloaded and verified for models:" << release.models;
             entry.downloadStatus = DownloadState::Downloaded;
+        } else if (missingAfterDownload(release)) {
+            failed = true;
         } else {
             entry.downloadStatus = DownloadState::Downloading;
             entry.downloadPercent = 0;
@@ -90,11 +149,13 @@ void PDFirmUpTool::on_download_pushButton_clicked()
         emit update_info(row);
     }
     --m_activeDownloads;
-    if (!m_downloadReleases.isEmpty())
+    if (!m_downloadReleases.isEmpty()) {
         m_downloadForLanUpdate = true;
+        m_downloadBatchError = m_downloadBatchError || failed;
+    }
     update_ui(false);
     if (m_downloadReleases.isEmpty()) {
-        if (releaseFound)
+        if (!rows.isEmpty() && !failed)
             confirm_firmware_update();
     } else if (m_activeDownloads == 0) {
         downloadBatchFinished();
@@ -109,41 +170,57 @@ void PDFirmUpTool::on_create_usb_drive_pushButton_clicked()
         || m_releaseDb.findForDisplay(m_displayList.at(row).modelName, m_displayList.at(row).serialNumber, release)
             != 0)
         return;
-    if (DownloadExtractFirmware(0, release, m_cacheFolder).isAlreadyDownloaded()) {
-        qInfo() << "Firmware for model" << m_displayList.at(row).modelName << "is already downloaded.";
-        openUsbDriveDialog(release);
-        return;
-    }
-    m_cancelRequested = false;
-    m_downloadForUsbDrive = true;
-    m_downloadReleases = {release};
-    m_displayList[row].downloadStatus = DownloadState::Downloading;
-    m_displayList[row].downloadPercent = 0;
-    emit update_info(row);
-    startFirmwareDownload(0);
-    update_ui(false);
+    if (!m_continuing)
+        m_downloadedInChain.clear();
+    whenPresenceKnown({release}, [this, row, release](const QList<bool> &present) {
+        if (present.value(0)) {
+            qInfo() << "Firmware for model" << m_displayList.at(row).modelName << "is already downloaded.";
+            openUsbDriveDialog(release);
+            return;
+        }
+        if (missingAfterDownload(release)) {
+            MessageBoxes::information(this, windowTitle(), DownloadStatus::statusText(m_lastDownloadStatus));
+            return;
+        }
+        m_cancelRequested = false;
+        m_downloadForUsbDrive = true;
+        m_downloadReleases = {release};
+        m_displayList[row].downloadStatus = DownloadState::Downloading;
+        m_displayList[row].downloadPercent = 0;
+        emit update_info(row);
+        startFirmwareDownload(0);
+        update_ui(false);
+    });
 }
 
 void PDFirmUpTool::prepareUsbDriveForModel(const FirmwareRelease &release)
 {
     if (!firmwareFolderAvailable())
         return;
-    if (DownloadExtractFirmware(0, release, m_cacheFolder).isAlreadyDownloaded()) {
-        qInfo() << "Firmware is already downloaded.";
-        openUsbDriveDialog(release);
-        return;
-    }
-    m_downloadForModelUsbDrive = true;
-    m_downloadReleases = {release};
-    const QList<int> rows = rowsOfRelease(release);
-    for (int row : rows) {
-        m_displayList[row].downloadStatus = DownloadState::Downloading;
-        m_displayList[row].downloadPercent = 0;
-        emit update_info(row);
-    }
-    m_cancelRequested = false;
-    startFirmwareDownload(0);
-    update_ui(false);
+    if (!m_continuing)
+        m_downloadedInChain.clear();
+    whenPresenceKnown({release}, [this, release](const QList<bool> &present) {
+        if (present.value(0)) {
+            qInfo() << "Firmware is already downloaded.";
+            openUsbDriveDialog(release);
+            return;
+        }
+        if (missingAfterDownload(release)) {
+            MessageBoxes::information(this, windowTitle(), DownloadStatus::statusText(m_lastDownloadStatus));
+            return;
+        }
+        m_downloadForModelUsbDrive = true;
+        m_downloadReleases = {release};
+        const QList<int> rows = rowsOfRelease(release);
+        for (int row : rows) {
+            m_displayList[row].downloadStatus = DownloadState::Downloading;
+            m_displayList[row].downloadPercent = 0;
+            emit update_info(row);
+        }
+        m_cancelRequested = false;
+        startFirmwareDownload(0);
+        update_ui(false);
+    });
 }
 
 void PDFirmUpTool::downloadFirmwareprogressChanged(int instance, int value, int total, QString message)
@@ -172,6 +249,8 @@ void PDFirmUpTool::downloadFirmwareStatusChanged(int instance, int status)
         m_downloadBatchError = true;
     if (valid) {
         const FirmwareRelease &release = m_downloadReleases.at(instance);
+        if (status == DownloadStatus::Success)
+            m_downloadedInChain.append(release.downloadLoc);
         const QList<int> rows = rowsOfRelease(release);
         for (int row : rows) {
             DISPLAY_LIST_ENTRY &entry = m_displayList[row];
@@ -210,9 +289,11 @@ void PDFirmUpTool::downloadBatchFinished()
         statusBar()->showMessage(cancelled ? tr("Download canceled") : tr("Download error"), kBatchEndMessageMs);
 
     // Each continuation runs again from its start: it now finds the firmware
-    // in the folder (or, for the LAN update, starts the next batch). After a
+    // in the folder (or, for the LAN update, starts the next batch), and
+    // never fetches again what this chain of batches has brought in. After a
     // failure the USB drive continuations say why; a cancellation needs no word.
     const bool explainFailure = error && !cancelled;
+    const QScopedValueRollback<bool> continuing(m_continuing, true);
     if (m_downloadForUsbDrive) {
         m_downloadForUsbDrive = false;
         if (!error)
@@ -256,12 +337,27 @@ void PDFirmUpTool::on_actionClear_downloaded_firmware_files_triggered()
 {
     if (!firmwareFolderAvailable())
         return;
-    statusBar()->showMessage(FirmwareFiles::clearFirmwareFiles(m_cacheFolder) == 0 ? tr("No Files to clear")
-                                                                                   : tr("Files cleared"));
+    const FirmwareFiles::ClearResult cleared = FirmwareFiles::clearFirmwareFiles(m_cacheFolder);
+    for (const QString &name : cleared.notDeleted)
+        qInfo() << "Could not delete firmware file:" << name;
+    if (cleared.found == 0)
+        statusBar()->showMessage(tr("No Files to clear"));
+    else if (cleared.notDeleted.isEmpty())
+        statusBar()->showMessage(tr("Files cleared"));
+    else
+        statusBar()->showMessage(tr("Could not delete %1 of %2 files", "1=files not deleted 2=files to clear")
+                                     .arg(cleared.notDeleted.size())
+                                     .arg(cleared.found));
 }
 
 void PDFirmUpTool::on_actionCreat_file_hash_triggered()
 {
-    if (firmwareFolderAvailable())
-        ui->info_textBrowser->setHtml(FirmwareFiles::hashInfoHtml(m_cacheFolder));
+    if (!firmwareFolderAvailable())
+        return;
+    OffThreadWork::run(
+        this,
+        [folder = m_cacheFolder](const std::atomic_bool &cancel) {
+            return QVariant(FirmwareFiles::hashInfoHtml(folder, &cancel));
+        },
+        [this](const QVariant &html) { ui->info_textBrowser->setHtml(html.toString()); });
 }

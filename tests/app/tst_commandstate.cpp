@@ -16,7 +16,7 @@ QStringList enabled(const CommandStates &c)
         {c.waitCursor, "wait"}, {c.cancelQueuedUpdates, "cancelQueued"}, {c.search, "search"},
         {c.targetedSearch, "targeted"}, {c.lanUpdate, "lanUpdate"}, {c.refreshAll, "refreshAll"},
         {c.refreshSelected, "refreshSelected"}, {c.usbDriveForCurrent, "usbDrive"}, {c.tools, "tools"},
-        {c.deselectAll, "deselect"}};
+        {c.clearFirmwareFiles, "clear"}, {c.deselectAll, "deselect"}};
     QStringList names;
     for (const auto &command : all) {
         if (command.first)
@@ -69,22 +69,22 @@ void tst_CommandState::rules_data()
         QTest::newRow(name) << s << QString::fromLatin1(expected);
     };
     const auto none = [](BusyState &) {};
-    row("empty list", none, "search tools", true);
-    row("empty list, address list", [](BusyState &s) { s.hasTargetAddresses = true; }, "search targeted tools", true);
-    row("no database", [](BusyState &s) { s.databaseLoaded = false; }, "search", true);
-    row("ready", none, "search lanUpdate refreshAll refreshSelected usbDrive tools deselect");
-    row("no current row", [](BusyState &s) { s.list.hasCurrent = false; }, "search lanUpdate refreshAll tools deselect");
-    row("refreshing", [](BusyState &s) { s.list.refreshing = true; s.pendingTcpReplies = 1; }, "wait deselect");
+    row("empty list", none, "search tools clear", true);
+    row("empty list, address list", [](BusyState &s) { s.hasTargetAddresses = true; }, "search targeted tools clear", true);
+    row("no database", [](BusyState &s) { s.databaseLoaded = false; }, "search clear", true);
+    row("ready", none, "search lanUpdate refreshAll refreshSelected usbDrive tools clear deselect");
+    row("no current row", [](BusyState &s) { s.list.hasCurrent = false; }, "search lanUpdate refreshAll tools clear deselect");
+    row("refreshing", [](BusyState &s) { s.list.refreshing = true; s.pendingTcpReplies = 1; }, "wait clear deselect");
     row("checked row not communicating", [](BusyState &s) { s.list.selectedWithCommErrors = 1; },
-        "search refreshAll refreshSelected usbDrive tools deselect");
+        "search refreshAll refreshSelected usbDrive tools clear deselect");
     row("checked row in standby", [](BusyState &s) { s.list.selectedNeedPowerOn = true; },
-        "search refreshAll refreshSelected usbDrive tools deselect");
-    row("nothing checked", [](BusyState &s) { s.list.selected = 0; }, "search refreshAll refreshSelected usbDrive tools");
+        "search refreshAll refreshSelected usbDrive tools clear deselect");
+    row("nothing checked", [](BusyState &s) { s.list.selected = 0; }, "search refreshAll refreshSelected usbDrive tools clear");
     row("current row without USB update", [](BusyState &s) { s.list.currentCanUseUsbDrive = false; },
-        "search lanUpdate refreshAll refreshSelected tools deselect");
+        "search lanUpdate refreshAll refreshSelected tools clear deselect");
     row("current row updating", [](BusyState &s) { s.list.currentHasUpdateSession = true; },
-        "search lanUpdate refreshAll usbDrive tools deselect");
-    row("searching", [](BusyState &s) { s.searching = true; }, "wait deselect");
+        "search lanUpdate refreshAll usbDrive tools clear deselect");
+    row("searching", [](BusyState &s) { s.searching = true; }, "wait clear deselect");
     row("downloading", [](BusyState &s) { s.activeDownloads = 1; }, "wait refreshAll refreshSelected deselect");
     row("download batch pending", [](BusyState &s) { s.downloadBatchPending = true; },
         "wait search lanUpdate refreshAll refreshSelected usbDrive tools deselect");

@@ -9,6 +9,7 @@
 #include "dialogs/updatewarningmessagedialog.h"
 #include "displaylist/mytableview.h"
 #include "download/downloadfirmwareforofflinedialog.h"
+#include "download/firmwarefiles.h"
 #include "firmwareserverprocess.h"
 #include "resources/resourceinit.h"
 #include "testfiles.h"
@@ -31,8 +32,22 @@
 
 #include <memory>
 
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+
 namespace {
 const QString kPackages = QStringLiteral("/firmwareupdates/packages/");
+
+// Makes a file undeletable even for root; false where the file system or the process cannot.
+bool setImmutable(const QString &path, bool on)
+{
+    QFile file(path);
+    int flags = 0;
+    if (!file.open(QIODevice::ReadOnly) || ioctl(file.handle(), FS_IOC_GETFLAGS, &flags) != 0)
+        return false;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    return ioctl(file.handle(), FS_IOC_SETFLAGS, &flags) == 0;
+}
 // Served as head and half the body, then nothing: a download that runs until cancelled.
 const QString kStalled = QStringLiteral("oh_p705_180.pkg");
 }
@@ -46,6 +61,7 @@ class tst_DownloadBatches : public QObject
     std::unique_ptr<QTemporaryDir> m_documents;
     std::unique_ptr<PDFirmUpTool> m_window;
     std::unique_ptr<PDFirmUpToolTestAccess> m_access;
+    QList<int> m_firstRowStates; // the download states the first row went through
 
     // A window that has its release database from the local server.
     void createWindow()
@@ -56,6 +72,12 @@ class tst_DownloadBatches : public QObject
         MessageBoxes::setNextAnswer(QMessageBox::Ok); // the demo database announces a newer tool
         m_window = std::make_unique<PDFirmUpTool>(environment);
         m_access = std::make_unique<PDFirmUpToolTestAccess>(*m_window);
+        m_firstRowStates.clear();
+        connect(m_window.get(), &PDFirmUpTool::update_info, m_window.get(), [this](int row) {
+            const int state = m_access->list().value(0).downloadStatus;
+            if (row == 0 && m_firstRowStates.value(m_firstRowStates.size() - 1, -1) != state)
+                m_firstRowStates.append(state);
+        });
         QTRY_VERIFY(m_access->databaseLoaded() && MessageBoxes::askedCount() == asked + 1 && !m_access->searching());
         m_server.clearEvents();
     }
@@ -133,10 +155,10 @@ private slots:
         const auto decline = [](UpdateWarningMessageDialog *cautions) { cautions->reject(); };
         auto cautions = std::make_unique<ModalAnswer<UpdateWarningMessageDialog>>(decline);
         lanUpdate->click();
-        QCOMPARE(m_access->list().at(0).downloadStatus, int(DownloadState::Downloading));
-        QCOMPARE(m_access->list().at(2).downloadStatus, int(DownloadState::NotDownloaded));
         QVERIFY(!lanUpdate->isEnabled() && QApplication::overrideCursor());
         QTRY_VERIFY(cautions->answered());
+        QCOMPARE(m_firstRowStates, (QList<int>{DownloadState::Downloading, DownloadState::Downloaded}));
+        QCOMPARE(m_access->list().at(2).downloadStatus, int(DownloadState::NotDownloaded));
         QCOMPARE(packageRequests(), packages);
         QCOMPARE(logCount(QStringLiteral("All downloads complete status: \"No error\"")), packages.size());
         for (int i = 0; i < models.size(); ++i)
@@ -147,7 +169,7 @@ private slots:
         // Everything is in the folder now: the LAN update follows at once.
         cautions = std::make_unique<ModalAnswer<UpdateWarningMessageDialog>>(decline);
         lanUpdate->click();
-        QVERIFY(cautions->answered());
+        QTRY_VERIFY(cautions->answered());
         QCOMPARE(packageRequests().size(), packages.size());
     }
 
@@ -157,11 +179,16 @@ private slots:
         QTest::addColumn<bool>("byModel"); // picked by name instead of selected in the list
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("messageBox");
-        QTest::newRow("downloaded") << "CB-321" << false << "Download complete" << QString();
-        QTest::newRow("by model") << "K4-652" << true << "Download complete" << QString();
-        QTest::newRow("cancelled") << "OH-P705" << false << "Download canceled" << QString();
+        QTest::addColumn<QString>("fault"); // the release's size not as served, or its file removed once downloaded
+        const QString notAsListed = QStringLiteral("Error: The firmware files do not match the firmware database.");
+        QTest::newRow("downloaded") << "CB-321" << false << "Download complete" << QString() << "";
+        QTest::newRow("by model") << "K4-652" << true << "Download complete" << QString() << "";
+        QTest::newRow("cancelled") << "OH-P705" << false << "Download canceled" << QString() << "";
         QTest::newRow("failed") << "TM-981" << true << "Download error"
-                                << "An error occurred while downloading the firmware. Check Internet connectivity and try again.";
+                                << "An error occurred while downloading the firmware. Check Internet connectivity and try again." << "";
+        // A download that does not bring the release as listed is not fetched again.
+        QTest::newRow("size not as listed") << "CB-321" << true << "Download error" << notAsListed << "size";
+        QTest::newRow("removed after download") << "CB-321" << false << "Download error" << notAsListed << "removed";
     }
     void usbDriveBatches()
     {
@@ -169,6 +196,7 @@ private slots:
         QFETCH(bool, byModel);
         QFETCH(QString, status);
         QFETCH(QString, messageBox);
+        QFETCH(QString, fault);
         createWindow();
         m_access->appendRow(lanUpdatableRow(model));
         m_access->appendRow(lanUpdatableRow(QStringLiteral("K5-432")));
@@ -185,23 +213,31 @@ private slots:
         ModalAnswer<CreateUSBDriveDialog> usbDrive([](CreateUSBDriveDialog *dialog) { dialog->reject(); });
         FirmwareRelease release;
         QCOMPARE(database().findForDisplay(model, QString(), release), 0);
+        release.fileSize += fault == QLatin1String("size") ? 1 : 0;
+        QObject context;
+        connect(m_window.get(), &PDFirmUpTool::update_info, &context, [&](int row) {
+            if (fault == QLatin1String("removed") && m_access->list().at(row).downloadStatus == DownloadState::Downloaded)
+                QFile::remove(m_access->cacheFolder() + '/' + FirmwareFiles::packageFileName(release.downloadLoc));
+        });
         if (byModel)
             m_access->prepareUsbDriveForModel(release);
         else
             childOrFail<QPushButton>(m_window.get(), "create_usb_drive_pushButton")->click();
-        QCOMPARE(m_access->list().at(0).downloadStatus, int(DownloadState::Downloading));
-        QCOMPARE(m_access->list().at(1).downloadStatus, int(DownloadState::NotDownloaded));
         QPushButton *cancelControl = nullptr;
         for (QPushButton *button : m_window->statusBar()->findChildren<QPushButton *>())
             cancelControl = button->text() == QLatin1String("Cancel downloads") ? button : cancelControl;
-        QVERIFY(cancelControl && !cancelControl->isHidden());
         if (status == QLatin1String("Download canceled")) {
             QVERIFY(waitForStall());
+            QVERIFY(cancelControl && !cancelControl->isHidden());
+            QVERIFY(!childOrFail<QAction>(m_window.get(), "actionClear_downloaded_firmware_files")->isEnabled());
             cancelControl->click();
         }
 
         QTRY_COMPARE(statusText(), status);
-        QCOMPARE(m_access->list().at(0).downloadStatus, int(complete ? DownloadState::Downloaded : DownloadState::Error));
+        QTRY_COMPARE(m_firstRowStates.value(m_firstRowStates.size() - 1), int(complete ? DownloadState::Downloaded : DownloadState::Error));
+        QCOMPARE(m_firstRowStates.first(), int(DownloadState::Downloading));
+        QCOMPARE(m_access->list().at(1).downloadStatus, int(DownloadState::NotDownloaded));
+        QCOMPARE(packageRequests().size(), 1);
         QCOMPARE(MessageBoxes::askedCount(), asked + (messageBox.isEmpty() ? 0 : 1));
         if (!messageBox.isEmpty())
             QCOMPARE(MessageBoxes::lastText(), messageBox);
@@ -223,7 +259,8 @@ private slots:
         QCOMPARE(item("K5-552 (")->text(), QStringLiteral("K5-552 (Serial number with A or B in 3rd position)"));
         // The models of one release are checked together.
         item("K4-552")->setCheckState(Qt::Checked);
-        QVERIFY(item("K4-652")->checkState() == Qt::Checked && button("download_pushButton")->isEnabled());
+        QVERIFY(item("K4-652")->checkState() == Qt::Checked);
+        QTRY_VERIFY(button("download_pushButton")->isEnabled()); // once the folder has been read
         item("K4-652")->setCheckState(Qt::Unchecked);
         QVERIFY(item("K4-552")->checkState() == Qt::Unchecked && !button("download_pushButton")->isEnabled());
 
@@ -241,6 +278,7 @@ private slots:
 
         // Opened again: what is in the folder shows checked and cannot be chosen.
         dialog = std::make_unique<DownloadFirmwareForOfflineDialog>(m_documents->path(), db);
+        QTRY_VERIFY(!item("K4-552")->flags().testFlag(Qt::ItemIsEnabled));
         for (const char *model : {"K4-552", "K4-652", "K5R-554", "K5-432"}) {
             const bool downloaded = qstrcmp(model, "K5-432") != 0;
             QCOMPARE(item(model)->checkState(), downloaded ? Qt::Checked : Qt::Unchecked);
@@ -267,24 +305,35 @@ private slots:
 
     void firmwareFolderCommands()
     {
+        const QString folder = m_documents->path() + QStringLiteral("/Brevlin Vantor Display Solutions/Vantor Display Firmware Update Tool/Firmware/");
+        const auto files = [&] { return QDir(folder).entryList(QDir::Files | QDir::Hidden); };
+        QVERIFY(QDir().mkpath(folder) && writeFile(folder + ".vdfu-a1B2c3", "left by a crash"));
         createWindow();
         auto *clear = childOrFail<QAction>(m_window.get(), "actionClear_downloaded_firmware_files");
-        const QString folder = m_documents->path() + QStringLiteral("/Brevlin Vantor Display Solutions/Vantor Display Firmware Update Tool/Firmware/");
         // The folder holds the copy of the release database only.
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"pd_firmware_releases.json"});
+        QCOMPARE(files(), QStringList{"pd_firmware_releases.json"});
         clear->trigger();
         QCOMPARE(statusText(), QStringLiteral("No Files to clear"));
 
         const QByteArray bin("firmware"), zip("package");
-        QVERIFY(writeFile(folder + "B<1>.BIN", bin) && writeFile(folder + "a.zip", zip) && writeFile(folder + "notes.txt", "kept"));
+        QVERIFY(writeFile(folder + "B<1>.BIN", bin) && writeFile(folder + "a.zip", zip) && writeFile(folder + "notes.txt", "kept")
+                && writeFile(folder + ".vdfu-d4E5f6", "left by a crash"));
         childOrFail<QAction>(m_window.get(), "actionCreat_file_hash")->trigger();
         const auto md5 = [](const QByteArray &data) { return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex(); };
-        QCOMPARE(childOrFail<QTextBrowser>(m_window.get(), "info_textBrowser")->toPlainText(),
+        QTRY_COMPARE(childOrFail<QTextBrowser>(m_window.get(), "info_textBrowser")->toPlainText(),
                  QStringLiteral("file: a.zip fileChecksum=%1 size=7\nfile: B<1>.BIN fileChecksum=%2 size=8\n")
                      .arg(QLatin1String(md5(zip)), QLatin1String(md5(bin))));
         clear->trigger();
         QCOMPARE(statusText(), QStringLiteral("Files cleared"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files), (QStringList{"notes.txt", "pd_firmware_releases.json"}));
+        QCOMPARE(files(), (QStringList{"notes.txt", "pd_firmware_releases.json"}));
+        // What stays is told, not reported as cleared (where a file can be made undeletable here).
+        QVERIFY(writeFile(folder + "c.hex", "kept") && writeFile(folder + "d.hex", "gone"));
+        if (setImmutable(folder + "c.hex", true)) {
+            clear->trigger();
+            setImmutable(folder + "c.hex", false);
+            QCOMPARE(statusText(), QStringLiteral("Could not delete 1 of 2 files"));
+            QCOMPARE(logCount(QStringLiteral("Could not delete firmware file: \"c.hex\"")), 1);
+        }
 
         // The Tools menu opens the offline dialog over the window's database.
         ModalAnswer<DownloadFirmwareForOfflineDialog> answer([](DownloadFirmwareForOfflineDialog *dialog) {
