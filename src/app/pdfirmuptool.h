@@ -194,6 +194,11 @@ private:
     // releases (in row order) are present.
     void startDownloadBatch(const QList<int> &rows, const QList<FirmwareRelease> &releases,
                             const QList<bool> &present);
+    // The USB drive dialog for `release` once its firmware is in the folder,
+    // after a download (its `rows` shown downloading, the `continuation`
+    // flag set) when it is not; `model` names the selected display's model.
+    void firmwareForUsbDrive(const FirmwareRelease &release, const QString &model, const QList<int> &rows,
+                             bool PDFirmUpTool::*continuation);
     // A release that this chain of batches brought in, verified, and that is
     // not present now: its rows fail with the reason (true) instead of
     // fetching the same files again.

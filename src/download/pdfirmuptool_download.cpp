@@ -170,11 +170,26 @@ void PDFirmUpTool::on_create_usb_drive_pushButton_clicked()
         || m_releaseDb.findForDisplay(m_displayList.at(row).modelName, m_displayList.at(row).serialNumber, release)
             != 0)
         return;
+    firmwareForUsbDrive(release, m_displayList.at(row).modelName, {row}, &PDFirmUpTool::m_downloadForUsbDrive);
+}
+
+void PDFirmUpTool::prepareUsbDriveForModel(const FirmwareRelease &release)
+{
+    if (firmwareFolderAvailable())
+        firmwareForUsbDrive(release, QString(), rowsOfRelease(release), &PDFirmUpTool::m_downloadForModelUsbDrive);
+}
+
+void PDFirmUpTool::firmwareForUsbDrive(const FirmwareRelease &release, const QString &model, const QList<int> &rows,
+                                       bool PDFirmUpTool::*continuation)
+{
     if (!m_continuing)
         m_downloadedInChain.clear();
-    whenPresenceKnown({release}, [this, row, release](const QList<bool> &present) {
+    whenPresenceKnown({release}, [=](const QList<bool> &present) {
         if (present.value(0)) {
-            qInfo() << "Firmware for model" << m_displayList.at(row).modelName << "is already downloaded.";
+            if (model.isEmpty())
+                qInfo() << "Firmware is already downloaded.";
+            else
+                qInfo() << "Firmware for model" << model << "is already downloaded.";
             openUsbDriveDialog(release);
             return;
         }
@@ -183,41 +198,13 @@ void PDFirmUpTool::on_create_usb_drive_pushButton_clicked()
             return;
         }
         m_cancelRequested = false;
-        m_downloadForUsbDrive = true;
+        this->*continuation = true;
         m_downloadReleases = {release};
-        m_displayList[row].downloadStatus = DownloadState::Downloading;
-        m_displayList[row].downloadPercent = 0;
-        emit update_info(row);
-        startFirmwareDownload(0);
-        update_ui(false);
-    });
-}
-
-void PDFirmUpTool::prepareUsbDriveForModel(const FirmwareRelease &release)
-{
-    if (!firmwareFolderAvailable())
-        return;
-    if (!m_continuing)
-        m_downloadedInChain.clear();
-    whenPresenceKnown({release}, [this, release](const QList<bool> &present) {
-        if (present.value(0)) {
-            qInfo() << "Firmware is already downloaded.";
-            openUsbDriveDialog(release);
-            return;
-        }
-        if (missingAfterDownload(release)) {
-            MessageBoxes::information(this, windowTitle(), DownloadStatus::statusText(m_lastDownloadStatus));
-            return;
-        }
-        m_downloadForModelUsbDrive = true;
-        m_downloadReleases = {release};
-        const QList<int> rows = rowsOfRelease(release);
         for (int row : rows) {
             m_displayList[row].downloadStatus = DownloadState::Downloading;
             m_displayList[row].downloadPercent = 0;
             emit update_info(row);
         }
-        m_cancelRequested = false;
         startFirmwareDownload(0);
         update_ui(false);
     });
