@@ -44,12 +44,12 @@ HttpClient::HttpClient(QObject *parent)
     connect(&m_manager, &QNetworkAccessManager::finished, this, &HttpClient::FinishedHandle);
     m_errorCheckTimer.setSingleShot(true);
     m_errorCheckTimer.setInterval(scaledMs(kRetryMs));
-    m_waitTimer.setInterval(scaledMs(kLegacyWaitMs));
+    m_waitTimer.setSingleShot(true);
     m_deadlineTimer.setSingleShot(true);
-    connect(&m_deadlineTimer, &QTimer::timeout, this, &HttpClient::deadlinePassed);
     connect(&m_httpTimer, &QTimer::timeout, this, &HttpClient::HttpTimerHandle);
     connect(&m_waitTimer, &QTimer::timeout, this, &HttpClient::HttpWaitTimerHandle);
     connect(&m_errorCheckTimer, &QTimer::timeout, this, &HttpClient::HttpErrorCheckTimerHandle);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &HttpClient::deadlinePassed);
 }
 
 HttpClient::~HttpClient()
@@ -83,6 +83,9 @@ void HttpClient::setup(int displayIndex, const QString &address, const QStringLi
     m_sessionStatus = UpdateStatus::Queued;
     m_currentComponent = -1;
     m_checkComponent = -1;
+    m_checkPercent = -1;
+    m_fileResends = 0;
+    m_firmwareSent = false;
 }
 
 void HttpClient::start()
@@ -90,6 +93,7 @@ void HttpClient::start()
     m_sessionStatus = UpdateStatus::Running;
     m_stepState = -1;
     m_keyedStep = -1;
+    m_progressMarks.fill(std::numeric_limits<int>::min());
     m_httpTimer.start(m_startInterval > 0 ? scaledMs(m_startInterval) : 0);
     if (m_deadlineSecs > 0)
         m_deadlineTimer.start(scaledMs(qint64(m_deadlineSecs) * 1000));
@@ -148,28 +152,26 @@ QString HttpClient::stateItems() const
 
 void HttpClient::setResult(int code)
 {
-    m_sessionStatus = code;
     if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
         m_slots.status[m_currentComponent] = code;
+    if (code == UpdateStatus::Running || code == UpdateStatus::UploadRetrying)
+        m_sessionStatus = code;
+    else
+        endSession(code);
 }
 
-void HttpClient::endWithTransportError(const QString &line)
-{
-    setResult(UpdateStatus::HttpCommError);
-    m_errorCount = 0;
-    m_httpTimer.stop();
-    m_uploading = false;
-    log(line + QLatin1Char(' ') + stateItems());
-}
+// ------------------------------------------------------- ending a session
 
-void HttpClient::deadlinePassed()
+void HttpClient::endSession(int status)
 {
-    if (m_sessionStatus != UpdateStatus::Running)
-        return;
-    if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
-        m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
-    m_sessionStatus = UpdateStatus::Timeout;
-    log(QStringLiteral("UPD_ERR_TIMEOUT deadline= %1 ").arg(m_deadlineSecs) + stateItems());
+    m_sessionStatus = status;
+    if (status == UpdateStatus::Complete && !m_firmwareSent) {
+        // Nothing went to the display, so nothing it answered can mean an update.
+        m_sessionStatus = UpdateStatus::UploadFailed;
+        if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
+            m_slots.status[m_currentComponent] = m_sessionStatus;
+        log(QStringLiteral("Error: No firmware was sent. ") + stateItems());
+    }
     stopSession();
 }
 
@@ -205,9 +207,68 @@ void HttpClient::dropPendingRequest()
     m_chunkFile.close();
 }
 
-bool HttpClient::send(const Request &request)
+void HttpClient::timeOut(const QString &reason)
+{
+    if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
+        m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
+    m_sessionStatus = UpdateStatus::Timeout; // for the log line
+    log(QStringLiteral("UPD_ERR_TIMEOUT ") + reason + stateItems());
+    endSession(UpdateStatus::Timeout);
+}
+
+void HttpClient::deadlinePassed()
+{
+    if (m_sessionStatus == UpdateStatus::Running)
+        timeOut(QStringLiteral("deadline= %1 ").arg(m_deadlineSecs));
+}
+
+void HttpClient::endWithTransportError(const QString &line)
+{
+    if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
+        m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
+    m_sessionStatus = UpdateStatus::HttpCommError;
+    m_errorCount = 0;
+    log(line + QLatin1Char(' ') + stateItems());
+    endSession(UpdateStatus::HttpCommError);
+}
+
+// --------------------------------------------------------------- progress
+
+void HttpClient::restartStepClock()
 {
     m_stepClock.restart();
+    m_repliesWithoutProgress = 0;
+}
+
+void HttpClient::noteProgress()
+{
+    int updated = 0; // -1 (no figure yet) counts below 0 %
+    for (const int percent : m_slots.progress)
+        updated += percent + 1;
+    const std::array<int, 4> now{m_dialect == Dialect::Keyed ? m_keyedStep : m_stepState, m_checkPercent,
+                                 m_checkComponent, updated};
+    bool moved = false;
+    for (size_t i = 0; i < now.size(); ++i) {
+        moved = moved || now[i] > m_progressMarks[i];
+        m_progressMarks[i] = qMax(m_progressMarks[i], now[i]);
+    }
+    if (moved)
+        restartStepClock();
+}
+
+// Every reply that does not move the session on counts towards its limit.
+void HttpClient::replyHandled()
+{
+    ++m_repliesWithoutProgress;
+    noteProgress();
+    if (m_sessionStatus == UpdateStatus::Running && m_repliesWithoutProgress > kMaxRepliesWithoutProgress)
+        timeOut(QStringLiteral("stalled replies= %1 ").arg(m_repliesWithoutProgress));
+}
+
+// ------------------------------------------------------------ the requests
+
+bool HttpClient::send(const Request &request)
+{
     if (m_dialect != Dialect::Chunked) {
         auto *direct = new DirectRequest(request, this);
         if (!direct->start()) {
@@ -217,10 +278,11 @@ bool HttpClient::send(const Request &request)
         connect(direct, &DirectRequest::finished, this, [this, direct] { directFinished(direct); });
         if (!request.bodyFile.isEmpty()) {
             m_uploadPercent = 0;
-            connect(direct, &DirectRequest::uploadProgress, this, [this](qint64 sent, qint64 total) {
-                if (total > 0)
-                    m_uploadPercent = int(sent * 100 / total);
-            });
+            m_lastBytesSent = 0;
+            m_firmwareSent = true;
+            // Every dialect's file upload reports its bytes like the keyed one.
+            connect(direct, &DirectRequest::uploadProgress, this,
+                    &HttpClient::FirmUpdateFuncTamarindHTTPUploadProgress);
         }
         m_pendingDirect = direct;
         return true;
@@ -245,82 +307,54 @@ void HttpClient::directFinished(DirectRequest *request)
 
 // ---------------------------------------------------------------- the tick
 
+int HttpClient::runStep()
+{
+    switch (m_dialect) {
+    case Dialect::Legacy:
+        return legacyUploadNext();
+    case Dialect::Cgi:
+        return cgiStep();
+    case Dialect::Timed:
+        return timedStep();
+    case Dialect::Chunked:
+        return chunkedStep();
+    case Dialect::Keyed:
+        return keyedStep();
+    case Dialect::None:
+        break;
+    }
+    // Nothing would ever end such a session: end it at once.
+    log(QStringLiteral("no LAN update for series %1 %2").arg(m_seriesId).arg(stateItems()));
+    endSession(UpdateStatus::HttpCommError);
+    return UpdateStatus::HttpCommError;
+}
+
 void HttpClient::HttpTimerHandle()
 {
     if (m_currentComponent == -1) {
-        m_stepClock.restart();
-        int result = 0;
-        switch (m_dialect) {
-        case Dialect::Legacy:
-            result = legacyUploadNext();
-            break;
-        case Dialect::Cgi:
-            result = cgiStep();
-            break;
-        case Dialect::Timed:
-            result = timedStep();
-            break;
-        case Dialect::Chunked:
-            result = chunkedStep();
-            break;
-        case Dialect::Keyed:
-            result = keyedStep();
-            break;
-        case Dialect::None:
-            // Nothing would ever end such a session: end it at once.
-            m_httpTimer.stop();
-            m_sessionStatus = UpdateStatus::HttpCommError;
-            log(QStringLiteral("no LAN update for series %1 %2").arg(m_seriesId).arg(stateItems()));
-            return;
-        }
-        if (result == UpdateStatus::Running)
+        restartStepClock();
+        if (runStep() == UpdateStatus::Running)
             m_httpTimer.setInterval(scaledMs(kTickMs));
+        noteProgress();
         return;
     }
-
-    if (m_dialect != Dialect::Legacy) {
-        if (m_sessionStatus != UpdateStatus::Running) {
-            m_httpTimer.stop();
-            m_uploading = false;
-            return;
-        }
-        switch (m_dialect) {
-        case Dialect::Cgi:
-            cgiStep();
-            break;
-        case Dialect::Timed:
-            timedStep();
-            break;
-        case Dialect::Chunked:
-            chunkedStep();
-            break;
-        case Dialect::Keyed:
-            keyedStep();
-            break;
-        default:
-            break;
-        }
-    }
-
-    if (m_sessionStatus == UpdateStatus::Running) {
-        if (stepTimedOut()) {
-            if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
-                m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
-            m_sessionStatus = UpdateStatus::Timeout;
-            log(QStringLiteral("UPD_ERR_TIMEOUT ") + stateItems());
-        }
-    }
-    if (m_sessionStatus != UpdateStatus::Running) {
-        m_httpTimer.stop();
-        m_uploading = false;
-        // Nothing more goes to the display: a request still under way is dropped.
-        dropPendingRequest();
-    }
+    // The legacy dialect moves on by its replies and its wait only.
+    if (m_dialect != Dialect::Legacy)
+        runStep();
+    noteProgress();
+    if (m_sessionStatus == UpdateStatus::Running && stepTimedOut())
+        timeOut(QString());
 }
 
 void HttpClient::HttpWaitTimerHandle()
 {
-    m_waitTimer.stop();
+    if (m_dialect == Dialect::Timed) {
+        if (m_stepState == 1)
+            FirmUpdateOspreyH_ChangeModeWait();
+        else
+            FirmUpdateOspreyH_UpdateExecuteWait();
+        return;
+    }
     const int slot = m_currentComponent;
     m_slots.status[slot] = UpdateStatus::Complete;
     m_slots.progress[slot] = 100;
@@ -329,7 +363,6 @@ void HttpClient::HttpWaitTimerHandle()
 
 void HttpClient::HttpErrorCheckTimerHandle()
 {
-    m_errorCheckTimer.stop();
     switch (m_stepState) {
     case 1:
     case 5:
@@ -366,49 +399,56 @@ void HttpClient::FinishedHandle(QNetworkReply *reply)
 
 void HttpClient::handleReply(bool transportError, const QString &errorText, int httpStatus, const QByteArray &body)
 {
-    if (transportError) {
-        const QString error = QLatin1Char('"') + errorText + QLatin1Char('"');
-        switch (m_dialect) {
-        case Dialect::Cgi:
-        case Dialect::Timed:
-            if (m_errorCount >= kMaxTransportErrors) {
-                endWithTransportError(QStringLiteral("reply error: ") + error + QStringLiteral(" Max errors exceeded."));
-            } else {
-                log(QStringLiteral("reply error: ") + error + QStringLiteral(" Starting retry timer. ") + stateItems());
-                m_errorCheckTimer.start();
-                ++m_errorCount;
-            }
-            break;
-        case Dialect::Keyed:
-            // Nothing else would end the session: the upload is lost.
-            endWithTransportError(QStringLiteral("upload reply error: ") + error);
-            break;
-        default:
-            endWithTransportError(QStringLiteral("reply error: ") + error);
-            break;
-        }
-        m_chunkFile.close();
+    // An error page is no answer to the step: the request failed. The keyed
+    // upload alone is judged by its status.
+    if (transportError || (m_dialect != Dialect::Keyed && (httpStatus < 200 || httpStatus > 299))) {
+        requestFailed(transportError ? errorText : QStringLiteral("HTTP status %1").arg(httpStatus));
         return;
     }
-
     m_errorCount = 0;
     switch (m_dialect) {
     case Dialect::Legacy:
         legacyReply(body);
         break;
     case Dialect::Cgi:
-        cgiReply(body, httpStatus);
+        cgiReply(body);
         break;
     case Dialect::Timed:
-        timedReply(body, httpStatus);
+        timedReply(body);
         break;
     case Dialect::Chunked:
-        chunkedReply(body, httpStatus);
+        chunkedReply(body);
         break;
     case Dialect::Keyed:
         keyedReply(httpStatus);
         break;
     case Dialect::None:
+        break;
+    }
+    replyHandled();
+}
+
+void HttpClient::requestFailed(const QString &errorText)
+{
+    m_chunkFile.close();
+    const QString error = QLatin1Char('"') + errorText + QLatin1Char('"');
+    switch (m_dialect) {
+    case Dialect::Cgi:
+    case Dialect::Timed:
+        if (m_errorCount >= kMaxTransportErrors) {
+            endWithTransportError(QStringLiteral("reply error: ") + error + QStringLiteral(" Max errors exceeded."));
+        } else {
+            log(QStringLiteral("reply error: ") + error + QStringLiteral(" Starting retry timer. ") + stateItems());
+            m_errorCheckTimer.start();
+            ++m_errorCount;
+        }
+        break;
+    case Dialect::Keyed:
+        // Nothing else would end the session: the upload is lost.
+        endWithTransportError(QStringLiteral("upload reply error: ") + error);
+        break;
+    default:
+        endWithTransportError(QStringLiteral("reply error: ") + error);
         break;
     }
 }

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
+
 class DirectRequest;
 class QNetworkReply;
 class TcpClient;
@@ -22,6 +24,13 @@ class TcpClient;
 // and for each of six component slots (UpdateStatus codes). It emits no
 // signals: the update queue starts it and reads its accessors once a second.
 // Every time-out and wait goes through Timing::scaled, read at construction.
+// Every session ends: a step times out when the display shows no progress
+// for its time (a new step, a higher percentage, a newly confirmed slot or
+// upload bytes moving count; a resent poll does not), a polling step gives up
+// after kMaxRepliesWithoutProgress replies without progress, and an optional
+// deadline bounds the whole session. It ends Complete (3) only after the
+// display confirmed the update of firmware that this session sent; a reply
+// with an HTTP error status never counts as an answer to its step.
 // The legacy, CGI and timed dialects, whose header sets are fixed byte for
 // byte, go out as DirectRequest exactly as built; the chunked and keyed
 // dialects use the network access manager.
@@ -36,6 +45,8 @@ public:
     static constexpr int kTimedWaitMs = 10000;
     static constexpr int kMaxTransportErrors = 3;
     static constexpr int kKeyedStartWaitMs = 60000;
+    static constexpr int kMaxRepliesWithoutProgress = 100;
+    static constexpr int kMaxFileResends = 2;
 
     explicit HttpClient(QObject *parent = nullptr);
     ~HttpClient() override;
@@ -76,17 +87,28 @@ private:
     void log(const QString &text) const;
     QString stateItems() const;
     void setResult(int code); // sessionStatus and componentStatus[currentComponent]
-    void endWithTransportError(const QString &line);
-    void deadlinePassed();
-    // Stops every timer and drops the pending request: nothing more goes out.
+    // Sets the final status, stops every timer and drops the pending
+    // request: nothing more goes out. A session that sent no firmware never
+    // ends Complete: it ends -2.
+    void endSession(int status);
     void stopSession();
     void dropPendingRequest();
+    void timeOut(const QString &reason);
+    void deadlinePassed();
+    // A failed request (transport error or error status), by dialect.
+    void requestFailed(const QString &error);
+    void endWithTransportError(const QString &line);
+
+    void restartStepClock(); // progress: the step's time and reply count start again
+    void noteProgress();
+    void replyHandled();
 
     // False when the body's firmware file cannot be read (nothing is sent).
     bool send(const LanUpdate::Request &request);
     void directFinished(DirectRequest *request);
     void handleReply(bool transportError, const QString &errorText, int httpStatus, const QByteArray &body);
 
+    int runStep();
     int legacyUploadNext();
     int cgiStep();
     int timedStep();
@@ -101,18 +123,25 @@ private:
     bool fileCheckReply(const QByteArray &body, int checkedState, int *next);
     bool updateResultReply(const QByteArray &body, int *next);
     void legacyReply(const QByteArray &body);
-    void cgiReply(const QByteArray &body, int httpStatus);
-    void timedReply(const QByteArray &body, int httpStatus);
-    void chunkedReply(const QByteArray &body, int httpStatus);
+    void cgiReply(const QByteArray &body);
+    void timedReply(const QByteArray &body);
+    void chunkedReply(const QByteArray &body);
     void keyedReply(int httpStatus);
     void startControlRequest(int flags);
 
     QNetworkAccessManager m_manager;
     QTimer m_httpTimer;
-    QTimer m_waitTimer;
+    QTimer m_waitTimer; // single shot: the legacy image wait, the timed dialect's two waits
     QTimer m_errorCheckTimer;
     QTimer m_deadlineTimer;
     int m_deadlineSecs = 0;
+    // High-water marks of the step number, file check percentage, confirmed
+    // slot and summed update percentages: a rise is progress.
+    std::array<int, 4> m_progressMarks{};
+    int m_checkPercent = -1;
+    int m_repliesWithoutProgress = 0;
+    int m_fileResends = 0;
+    bool m_firmwareSent = false;
     QPointer<TcpClient> m_tcpClient;
     QPointer<QNetworkReply> m_pendingReply;
     QPointer<DirectRequest> m_pendingDirect;

@@ -11,7 +11,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTime>
-#include <QTimer>
 
 using namespace LanUpdate;
 
@@ -49,10 +48,20 @@ bool HttpClient::startFileUpload(Dialect dialect, const QString &address, const 
 
 bool HttpClient::fileCheckReply(const QByteArray &body, int checkedState, int *next)
 {
-    const int state = fileCheckAllPending(body, m_slots.pending, &m_checkComponent);
+    m_checkPercent = checkPercent(body);
+    const bool lost = awaitsFile(body); // the display has no file: the upload was lost on its way
+    if (lost && m_fileResends < kMaxFileResends) {
+        ++m_fileResends;
+        log(QStringLiteral("file not received: resending ") + stateItems());
+        *next = 6;
+        return true;
+    }
+    if (lost)
+        log(QStringLiteral("file not received after resends= %1 ").arg(m_fileResends) + stateItems());
+    const int state = lost ? -1 : fileCheckAllPending(body, m_slots.pending, &m_checkComponent);
     if (state == -1) {
-        m_sessionStatus = UpdateStatus::UploadFailed;
         m_slots.status[m_checkComponent] = UpdateStatus::UploadFailed;
+        endSession(UpdateStatus::UploadFailed);
         return false;
     }
     *next = state == 0 ? 8 : checkedState;
@@ -67,7 +76,7 @@ bool HttpClient::updateResultReply(const QByteArray &body, int *next)
         *next = 14;
     } else if (state == 1) {
         m_stepState = 16;
-        m_sessionStatus = finalStatus(m_slots.status);
+        endSession(finalStatus(m_slots.status));
         return false;
     }
     return true;
@@ -95,11 +104,11 @@ int HttpClient::legacyUploadNext()
             return UpdateStatus::UploadFailed;
         }
         setResult(UpdateStatus::Running);
-        m_stepClock.restart();
+        restartStepClock();
         m_stepTimeoutSecs = kLegacyTimeoutSecs[table][position];
         return UpdateStatus::Running;
     }
-    m_sessionStatus = UpdateStatus::Complete;
+    endSession(UpdateStatus::Complete); // -2 when no slot was pending at all
     return 0;
 }
 
@@ -113,7 +122,7 @@ void HttpClient::legacyReply(const QByteArray &body)
         m_slots.progress[slot] = 100;
         legacyUploadNext();
     } else if (result == 3) {
-        m_waitTimer.start();
+        m_waitTimer.start(scaledMs(kLegacyWaitMs));
     } else if (m_componentRetries[slot] >= 2) {
         setResult(UpdateStatus::UploadRetryFailed);
     } else {
@@ -184,9 +193,8 @@ int HttpClient::cgiStep()
     return result;
 }
 
-void HttpClient::cgiReply(const QByteArray &body, int httpStatus)
+void HttpClient::cgiReply(const QByteArray &body)
 {
-    Q_UNUSED(httpStatus) // an error page fails its rule like any other unusable body
     int next = -1;
     switch (m_stepState) {
     case 1:
@@ -271,16 +279,13 @@ int HttpClient::timedStep()
     return result;
 }
 
-void HttpClient::timedReply(const QByteArray &body, int httpStatus)
+void HttpClient::timedReply(const QByteArray &body)
 {
     int next = -1;
     switch (m_stepState) {
     case 1:
-        // The standby reply's body means nothing; a refusal still ends the session.
-        if (httpStatus >= 400)
-            break;
-        log(QStringLiteral("waiting"));
-        QTimer::singleShot(scaledMs(kTimedWaitMs), this, &HttpClient::FirmUpdateOspreyH_ChangeModeWait);
+        log(QStringLiteral("waiting")); // the standby reply's body means nothing
+        m_waitTimer.start(scaledMs(kTimedWaitMs));
         return;
     case 5: {
         const int state = LanUpdate::uploadState(body, m_checkComponent);
@@ -307,7 +312,7 @@ void HttpClient::timedReply(const QByteArray &body, int httpStatus)
     case 13:
         if (okCheck(body) == 0) {
             log(QStringLiteral("finished UPD_UPDATE_REQ. Starting update progress wait."));
-            QTimer::singleShot(scaledMs(kTimedWaitMs), this, &HttpClient::FirmUpdateOspreyH_UpdateExecuteWait);
+            m_waitTimer.start(scaledMs(kTimedWaitMs));
             return;
         }
         break;
@@ -339,7 +344,7 @@ void HttpClient::FirmUpdateOspreyH_UpdateExecuteWait()
         return;
     m_stepState = 14;
     log(QStringLiteral("Update execute wait finished"));
-    m_stepClock.restart();
+    restartStepClock();
 }
 
 // ---------------------------------------------------------------- chunked
@@ -382,6 +387,7 @@ int HttpClient::chunkedStep()
             m_uploadSize = m_chunkFile.size();
             m_uploadOffset = 0;
             m_uploading = true;
+            m_firmwareSent = true;
             send(chunkedAnnouncement(address, m_uploadSize, requestToken()));
             log(QStringLiteral("started UPD_FILE_CHECK_REQ sent uploadsize= %1").arg(m_uploadSize));
         } else {
@@ -424,21 +430,16 @@ int HttpClient::chunkedStep()
     return result;
 }
 
-void HttpClient::chunkedReply(const QByteArray &body, int httpStatus)
+void HttpClient::chunkedReply(const QByteArray &body)
 {
-    // Replies whose contents are not examined still must not be a refusal.
-    const bool refused = httpStatus >= 400;
     switch (m_stepState) {
     case 1:
     case 5:
     case 13:
-        if (refused)
-            break;
         m_stepState += m_stepState == 1 ? 3 : 1;
         return;
     case 7:
-        if (refused)
-            break;
+        restartStepClock(); // the file moves on
         if (m_uploadSize > 0)
             m_uploadPercent = int(m_uploadOffset * 100 / m_uploadSize);
         if (m_uploadOffset >= m_uploadSize) {
@@ -450,9 +451,10 @@ void HttpClient::chunkedReply(const QByteArray &body, int httpStatus)
         }
         return;
     case 9: {
+        m_checkPercent = checkPercent(body);
         const int state = chunkedFileCheck(lenientJson(body), &m_slots, &m_checkComponent);
         if (state == -1) {
-            m_sessionStatus = UpdateStatus::UploadFailed;
+            endSession(UpdateStatus::UploadFailed);
             return;
         }
         m_stepState = state == 0 ? 8 : 12;
@@ -461,7 +463,7 @@ void HttpClient::chunkedReply(const QByteArray &body, int httpStatus)
     case 15: {
         const int state = chunkedUpdateResult(lenientJson(body), &m_slots, &m_currentComponent);
         if (state == -1) {
-            m_sessionStatus = UpdateStatus::HttpCommError;
+            endSession(UpdateStatus::HttpCommError);
             return;
         }
         m_stepState = state == 0 ? 14 : 16;
@@ -502,7 +504,7 @@ int HttpClient::keyedStep()
     case 1:
         m_stepTimeoutSecs = 30;
         m_lastBytesSent = 0;
-        m_stepClock.restart();
+        restartStepClock();
         m_uploadToken = 0;
         startControlRequest(TCP_REQ_UPLOAD_REQUEST);
         log(QStringLiteral("Requesting firmware upload."));
@@ -510,7 +512,7 @@ int HttpClient::keyedStep()
         break;
     case 3: {
         m_stepTimeoutSecs = 60;
-        m_stepClock.restart();
+        restartStepClock();
         const QString path = m_fileNames.at(0);
         auto *file = new QFile(path);
         if (!file->open(QIODevice::ReadOnly)) {
@@ -531,6 +533,8 @@ int HttpClient::keyedStep()
         multiPart->setParent(reply); // the body and the file go with the reply
         connect(reply, &QNetworkReply::uploadProgress, this, &HttpClient::FirmUpdateFuncTamarindHTTPUploadProgress);
         m_pendingReply = reply;
+        m_lastBytesSent = 0;
+        m_firmwareSent = true;
         m_uploading = true;
         m_uploadPercent = 0;
         m_slots.progress[0] = 0;
@@ -540,7 +544,7 @@ int HttpClient::keyedStep()
     }
     case 5:
         m_stepTimeoutSecs = 120;
-        m_stepClock.restart();
+        restartStepClock();
         startControlRequest(TCP_REQ_START_UPDATE);
         log(QStringLiteral("Requesting start firmware update."));
         m_keyedStep = 6;
@@ -574,7 +578,7 @@ void HttpClient::FirmUpdateFuncTamarindHTTPUploadProgress(qint64 bytesSent, qint
     if (bytesTotal <= 0)
         return;
     if (bytesSent > m_lastBytesSent)
-        m_stepClock.restart(); // an upload that keeps moving never times out
+        restartStepClock(); // an upload that keeps moving never times out
     m_lastBytesSent = bytesSent;
     m_uploadPercent = int(bytesSent * 100 / bytesTotal);
 }
@@ -603,7 +607,7 @@ void HttpClient::tcpClientResults(PD_TCP_REPLY m_PD_TCP_REPLY)
         } else {
             log(QStringLiteral("Start firmware update received."));
             m_stepTimeoutSecs = 120;
-            m_stepClock.restart();
+            restartStepClock();
             m_keyedStep = 7;
         }
         break;
@@ -632,9 +636,7 @@ void HttpClient::tcpClientResults(PD_TCP_REPLY m_PD_TCP_REPLY)
             setResult(UpdateStatus::UpdateFailed);
             log(QStringLiteral("Error: Display reported firmware update failed."));
         } else if (code >= 0 && code <= 100) {
-            if (code > m_slots.progress[slot])
-                m_stepClock.restart();
-            m_slots.progress[slot] = code;
+            m_slots.progress[slot] = code; // a higher code is progress (replyHandled)
             if (code > 95)
                 m_nearlyDone = true;
             if (code == 100) {
@@ -647,4 +649,6 @@ void HttpClient::tcpClientResults(PD_TCP_REPLY m_PD_TCP_REPLY)
     default:
         break;
     }
+    if (m_sessionStatus == UpdateStatus::Running)
+        replyHandled();
 }

@@ -145,6 +145,18 @@ int updateResult(const QByteArray &body, SlotState *state, int *slot)
     }
 }
 
+bool awaitsFile(const QByteArray &body)
+{
+    int upload = 0;
+    return toNumber(KeyScanner(body).next("upload"), &upload) && upload == 1;
+}
+
+int checkPercent(const QByteArray &body)
+{
+    int percent = -1;
+    return toNumber(KeyScanner(body).next("paccheck_result"), &percent) ? percent : -1;
+}
+
 int finalStatus(const SlotValues &status)
 {
     for (const int code : status) {
@@ -211,11 +223,17 @@ int chunkedFileCheck(const QJsonObject &reply, SlotState *state, int *checkSlot)
 
 int chunkedUpdateResult(const QJsonObject &reply, SlotState *state, int *slot)
 {
-    const QJsonObject current = reply.value(QStringLiteral("update_sts")).toArray().at(0).toObject();
+    const QJsonValue list = reply.value(QStringLiteral("update_sts"));
+    const QJsonValue first = list.toArray().at(0);
+    if (!list.isArray() || !(first.isObject() || first.isUndefined()))
+        return -1;
+    const QJsonObject current = first.toObject();
     if (current.isEmpty())
         return 1;
     const int code = jsonInt(current.value(QStringLiteral("result_code")));
     const int firmware = jsonInt(current.value(QStringLiteral("Firmware")));
+    if (code == -1 || firmware == -1)
+        return -1;
     if (firmware < 1 || firmware > 4)
         return 1;
     const int index = firmware - 1;

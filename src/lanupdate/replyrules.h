@@ -50,6 +50,10 @@ int fileCheckAllPending(const QByteArray &body, const SlotFlags &pending, int *c
 // Update result from `*slot` on; finished slots get status 3 (done) or -4
 // and leave the pending set. 1 all finished, 0 in progress at `*slot`.
 int updateResult(const QByteArray &body, SlotState *state, int *slot);
+// The upload state reads 1: the display waits for a firmware file.
+bool awaitsFile(const QByteArray &body);
+// The file check percentage (paccheck_result); -1 when the body has none.
+int checkPercent(const QByteArray &body);
 // After the last slot: 4 if any slot failed (-4), else 3.
 int finalStatus(const SlotValues &status);
 
@@ -61,7 +65,9 @@ int legacyUploadReply(const QByteArray &body);
 QJsonObject lenientJson(const QByteArray &body);
 // Its file check reply: 1 confirmed, 0 not yet, -1 error (failed slots get -2).
 int chunkedFileCheck(const QJsonObject &reply, SlotState *state, int *checkSlot);
-// Its update result reply: 1 done, 0 in progress, -1 failed.
+// Its update result reply: 1 done, 0 in progress, -1 failed, and -1 for a
+// reply that is none: without an update_sts array, or whose first entry
+// lacks its Firmware or result_code numbers.
 int chunkedUpdateResult(const QJsonObject &reply, SlotState *state, int *slot);
 
 // Keyed upload reply by HTTP status: 0 accepted (200), -1 rejected.

@@ -1,11 +1,14 @@
+#include "lanupdate/httpreplyreader.h"
 #include "lanupdate/replyrules.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 using namespace LanUpdate;
 
 // The reply rules of the update dialects on the edge cases a display's web
-// server produces, and bad bodies that must give a clear result.
+// server produces, and bad bodies that must give a clear result; the reading
+// of HTTP replies from well-formed, hostile and mangled bytes.
 class tst_ReplyRules : public QObject
 {
     Q_OBJECT
@@ -15,6 +18,9 @@ private slots:
     void rules();
     void slotRules_data();
     void slotRules();
+    void replyReader_data();
+    void replyReader();
+    void replyReaderMutations();
 };
 
 namespace {
@@ -153,6 +159,10 @@ void tst_ReplyRules::slotRules_data()
                                            << QList<int>{0} << 0 << -1 << 2 << "1/-1/0 0/-1/0 0/-1/-1 0/-1/0 0/-1/0 0/-1/0";
     QTest::newRow("chunked result empty") << "chunkedResult" << QByteArray(R"({"update_sts":[]})") << QList<int>{0} << 0
                                           << 1 << 0 << "1/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0";
+    QTest::newRow("chunked result, error page") << "chunkedResult" << QByteArray("<html><h1>500</h1></html>") << QList<int>{0}
+                                                << 0 << -1 << 0 << "1/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0";
+    QTest::newRow("chunked result, no Firmware") << "chunkedResult" << QByteArray(R"({"update_sts":[{"result_code":5}]})")
+                                                 << QList<int>{0} << 0 << -1 << 0 << "1/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0";
     QTest::newRow("chunked result firmware 5") << "chunkedResult" << QByteArray(R"({"update_sts":[{"result_code":5,"Firmware":5}]})")
                                                << QList<int>{0} << 0 << 1 << 0 << "1/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0 0/-1/0";
 }
@@ -184,6 +194,111 @@ void tst_ReplyRules::slotRules()
     QCOMPARE(slotText(state), after);
     if (rule == QLatin1String("result") && result == 1)
         QCOMPARE(finalStatus(state.status), after.contains(QLatin1String("/-4")) ? 4 : 3);
+}
+
+using ReaderState = HttpReplyReader::State;
+
+// Feeds `reply` cut at the ascending positions `cuts`, then closes when asked.
+HttpReplyReader readPieces(const QByteArray &reply, const QList<int> &cuts, bool closed)
+{
+    HttpReplyReader reader;
+    int from = 0;
+    for (const int cut : cuts + QList<int>{int(reply.size())}) {
+        reader.feed(reply.mid(from, cut - from));
+        from = cut;
+    }
+    if (closed)
+        reader.close();
+    return reader;
+}
+
+void tst_ReplyRules::replyReader_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("closed"); // the display closes the connection after it
+    QTest::addColumn<int>("state");   // ReaderState
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    const int more = int(ReaderState::NeedMore), complete = int(ReaderState::Complete), bad = int(ReaderState::Malformed);
+    const auto row = [](const char *name, const QByteArray &reply, bool closed, int state, int status = 0, const QByteArray &body = {}) {
+        QTest::newRow(name) << reply << closed << state << status << body;
+    };
+    const QByteArray ok = "HTTP/1.1 200 OK\r\n", chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    row("length", ok + "Content-Length: 2\r\n\r\nOKextra", false, complete, 200, "OK");
+    row("length, cut short", ok + "Content-Length: 9\r\n\r\nOK", true, bad);
+    row("chunked", ok + "transfer-encoding: Chunked\r\n\r\n2\r\nOK\r\n3;x=1\r\n\r\n!\r\n0\r\n\r\n", false, complete, 200, "OK\r\n!");
+    row("chunk sizes with zeros, trailer", chunked + "0002\r\nOK\r\n0\r\nX-Sum: 1\r\n\r\n", false, complete, 200, "OK");
+    row("until closed", "HTTP/1.0 200 OK\r\n\r\nFile written", true, complete, 200, "File written");
+    row("interim, then 403", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n", false, complete, 403);
+    row("no length, still open", ok + "\r\nFile", false, more);
+    row("nothing at all", "", true, bad);
+    row("not HTTP", "<html>garbage</html>\r\n\r\n", false, bad);
+    row("header without colon", ok + "Content-Length 2\r\n\r\nOK", false, bad);
+    row("chunk size 7fffffff", chunked + "7fffffff\r\nOK\r\n0\r\n\r\n", false, bad);
+    row("chunk size of 20 digits", chunked + "ffffffffffffffffffff\r\nOK\r\n", false, bad);
+    row("negative chunk size", chunked + "-2\r\nOK\r\n0\r\n\r\n", false, bad);
+    row("chunk longer than its size", chunked + "2\r\nOKOK\r\n0\r\n\r\n", false, bad);
+    row("overflowing length", ok + "Content-Length: 99999999999999999999\r\n\r\n", false, bad);
+    row("length over 1 MB", ok + "Content-Length: 1048577\r\n\r\n", false, bad);
+    row("endless head", ok + QByteArray(1100000, 'x'), false, bad);
+    row("endless body", "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(1100000, 'x'), true, bad);
+}
+
+// The same outcome whole, split in two at every byte and byte by byte.
+void tst_ReplyRules::replyReader()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, closed);
+    QFETCH(int, state);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QList<QList<int>> cutLists{{}, {}};
+    for (int cut = 1; cut < reply.size(); ++cut) {
+        cutLists.last() << cut;
+        if (reply.size() < 4096)
+            cutLists << QList<int>{cut};
+    }
+    for (const QList<int> &cuts : qAsConst(cutLists)) {
+        const HttpReplyReader reader = readPieces(reply, cuts, closed);
+        QCOMPARE(int(reader.state()), state);
+        QCOMPARE(reader.errorString().isEmpty(), state != int(ReaderState::Malformed));
+        if (state == int(ReaderState::Complete)) {
+            QCOMPARE(reader.status(), status);
+            QCOMPARE(reader.body(), body);
+        }
+    }
+}
+
+// Valid replies, mangled at random (bytes changed, dropped, doubled, huge
+// sizes and lengths spliced in) and fed in random pieces: need more,
+// complete or malformed, never more body than bytes, never a read out of
+// bounds (the sanitizer build runs this).
+void tst_ReplyRules::replyReaderMutations()
+{
+    const QList<QByteArray> valid{"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK",
+                                  "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nOK\r\n1;a=b\r\n!\r\n0\r\nT: 1\r\n\r\n",
+                                  "HTTP/1.0 404 Not Found\r\n\r\n<html>404</html>"};
+    const QList<QByteArray> splices{"\r\n", "\r\n\r\n", "ffffffffffffffff", "7fffffff", "-1", "Content-Length: 4294967296\r\n", ";", ":"};
+    QRandomGenerator random(20240112);
+    for (int i = 0; i < 4000; ++i) {
+        QByteArray reply = valid.at(i % valid.size());
+        for (int edits = random.bounded(1, 4); edits > 0; --edits) {
+            const int at = random.bounded(int(reply.size()) + 1);
+            switch (random.bounded(4)) {
+            case 0: reply.insert(at, splices.at(random.bounded(int(splices.size())))); break;
+            case 1: reply.remove(at, random.bounded(1, 8)); break;
+            case 2: reply.insert(at, reply.mid(at, random.bounded(1, 40))); break;
+            default: reply[qMin(at, int(reply.size()) - 1)] = char(random.bounded(256)); break;
+            }
+        }
+        QList<int> cuts;
+        for (int cut = random.bounded(1, 9); cut < reply.size(); cut += random.bounded(1, 9))
+            cuts << cut;
+        const bool closed = random.bounded(2) == 1;
+        const HttpReplyReader reader = readPieces(reply, cuts, closed);
+        // A closed connection ends every reply, complete or malformed.
+        QVERIFY(reader.body().size() <= reply.size() && !(closed && reader.state() == ReaderState::NeedMore));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ReplyRules)

@@ -296,6 +296,7 @@ HttpResponse UpdateService::proceed(Sink &sink, QStringList *problems)
     case Step::UpdateResult:
         if (m_phase < Phase::Updating)
             return outOfOrder(QStringLiteral("update result asked before the update command"));
+        reportResult();
         return text(updateResultDocument(), "application/json");
     case Step::Unknown:
         break;
@@ -417,6 +418,7 @@ void UpdateService::enter(Phase phase, int durationMs)
         QTimer::singleShot(durationMs, this, &UpdateService::settle);
     }
     if (phase == Phase::Updating) {
+        m_resultReported = false;
         QJsonArray components;
         for (int c : qAsConst(m_components))
             components.append(c);
@@ -439,6 +441,16 @@ void UpdateService::finishUpdate(bool ok)
     if (ok)
         m_state.installNewFirmware(m_config);
     enter(ok ? Phase::Done : Phase::Failed);
+}
+
+// The display tells a client how its update ended: the first update result
+// reply after the end.
+void UpdateService::reportResult()
+{
+    if (m_phase < Phase::Done || m_resultReported)
+        return;
+    m_resultReported = true;
+    const bool ok = m_phase == Phase::Done;
     QJsonObject e = event();
     e.insert(QStringLiteral("result"), ok ? QStringLiteral("success") : QStringLiteral("failed"));
     e.insert(QStringLiteral("firmware"), QString::fromUtf8(m_state.currentFirmware));

@@ -46,6 +46,7 @@ private:
     void fileReceived(const QByteArray &name, qint64 size, const QByteArray &md5);
     void uploadProgress(qint64 bytes, qint64 total);
     void finishUpdate(bool ok);
+    void reportResult();
 
     QByteArray fileCheckDocument(bool countStateQuery);
     QByteArray updateResultDocument() const;
@@ -68,6 +69,7 @@ private:
     int m_dropUses = 0;
     int m_noAnswerUses = 0;
     int m_errorStatusUses = 0;
+    bool m_resultReported = false; // the end of the running update was told to a client
     QList<int> m_components;  // 1-based, being updated
     QList<QByteArray> m_legacyFiles; // in the order they first arrived
     qint64 m_uploadStartMs = 0;
