@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QStandardItemModel>
 
+#include <algorithm>
+#include <utility>
+
 CreateUSBDriveDialog::CreateUSBDriveDialog(QWidget *parent, const FirmwareRelease &release,
                                            const QString &sourceFolder, std::unique_ptr<DriveSource> drives)
     : QDialog(parent)
@@ -34,6 +37,8 @@ CreateUSBDriveDialog::CreateUSBDriveDialog(QWidget *parent, const FirmwareReleas
     ui->usage_restrictions_value_label->setText(UsbDriveTexts::usageRestrictions(release));
     ui->history_textBrowser->setHtml(UsbDriveTexts::revisionHistory(release));
     ui->instructions_textBrowser->setHtml(UsbDriveTexts::usbInstructions(release.updateviaUSBInstructions));
+    connect(m_drives.get(), &DriveSource::lookedUp, this, &CreateUSBDriveDialog::showDrives);
+    connect(m_drives.get(), &DriveSource::ejected, this, &CreateUSBDriveDialog::ejectFinished);
     refreshDrives();
 }
 
@@ -44,10 +49,22 @@ CreateUSBDriveDialog::~CreateUSBDriveDialog()
 
 void CreateUSBDriveDialog::refreshDrives()
 {
-    const QSignalBlocker blocker(ui->drive_comboBox);
-    ui->drive_comboBox->clear();
+    {
+        const QSignalBlocker blocker(ui->drive_comboBox);
+        ui->drive_comboBox->clear();
+    }
+    m_driveRecords.clear();
     m_suitableDriveFound = false;
-    m_driveRecords = m_drives->drives();
+    m_lookingUp = true;
+    update_ui();
+    m_drives->lookUp();
+}
+
+void CreateUSBDriveDialog::showDrives(const DriveLookup &lookup)
+{
+    const QSignalBlocker blocker(ui->drive_comboBox);
+    m_lookingUp = false;
+    m_driveRecords = lookup.drives;
     auto *model = qobject_cast<QStandardItemModel *>(ui->drive_comboBox->model());
     const QList<DriveListItem> items = RemovableDrives::listItems(m_driveRecords, m_release.updateViaUSB);
     for (const DriveListItem &item : items) {
@@ -60,31 +77,40 @@ void CreateUSBDriveDialog::refreshDrives()
         }
     }
     // How the drives were found, when it limits what the list can tell.
-    if (!m_drives->note().isEmpty()) {
-        ui->drive_comboBox->addItem(m_drives->note());
+    if (!lookup.note.isEmpty()) {
+        ui->drive_comboBox->addItem(lookup.note);
         model->item(model->rowCount() - 1)->setFlags(Qt::NoItemFlags);
     }
     update_ui();
+    if (!m_notice.isEmpty())
+        ui->status_label->setText(std::exchange(m_notice, QString()));
 }
 
 void CreateUSBDriveDialog::update_ui()
 {
     const QString root = ui->drive_comboBox->currentData().toString();
-    if (!m_suitableDriveFound)
+    const bool busy = m_lookingUp || !m_ejectingRoot.isEmpty();
+    if (m_lookingUp)
+        ui->status_label->setText(tr("Looking for USB drives..."));
+    else if (!m_ejectingRoot.isEmpty())
+        ui->status_label->setText(
+            tr("Ejecting drive %1...", "1=drive name").arg(QDir::toNativeSeparators(m_ejectingRoot)));
+    else if (!m_suitableDriveFound)
         ui->status_label->setText(tr("No suitably formatted USB drives found."));
     else if (!root.isEmpty())
         ui->status_label->setText(tr("Ready."));
     else
         ui->status_label->setText(tr("Select a suitably formatted USB drive."));
-    ui->copy_files_pushButton->setEnabled(!root.isEmpty());
+    ui->copy_files_pushButton->setEnabled(!root.isEmpty() && !busy);
+    ui->refresh_pushButton->setEnabled(!busy);
     ui->eject_pushButton->setVisible(!root.isEmpty() && root == m_copiedRoot);
 }
 
-void CreateUSBDriveDialog::showError(const QString &message)
+QString CreateUSBDriveDialog::errorText(const QString &message)
 {
-    ui->status_label->setText(tr("<img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"><font color=\"red\">",
-                                 "formatting for error message")
-                              + message + QLatin1String("</font>"));
+    return tr("<img src=\":/resources/warning.svg\" width=\"16\" height=\"16\"><font color=\"red\">",
+              "formatting for error message")
+        + message + QLatin1String("</font>");
 }
 
 void CreateUSBDriveDialog::on_copy_files_pushButton_clicked()
@@ -113,7 +139,7 @@ void CreateUSBDriveDialog::on_copy_files_pushButton_clicked()
     QApplication::restoreOverrideCursor();
     if (result != UsbDriveCopy::Success) {
         ui->progressBar->hide();
-        showError(UsbDriveCopy::resultText(result));
+        ui->status_label->setText(errorText(UsbDriveCopy::resultText(result)));
         return;
     }
     for (const RemovableDrive &drive : qAsConst(m_driveRecords)) {
@@ -149,22 +175,24 @@ void CreateUSBDriveDialog::on_refresh_pushButton_clicked()
 
 void CreateUSBDriveDialog::on_eject_pushButton_clicked()
 {
-    const QString root = m_copiedRoot;
-    for (const RemovableDrive &drive : qAsConst(m_driveRecords)) {
-        if (drive.rootPath != root)
-            continue;
-        QString error;
-        m_copiedRoot.clear();
-        if (!m_drives->eject(drive, &error)) {
-            refreshDrives();
-            showError(tr("Error: The drive could not be ejected (%1).").arg(error));
-            return;
-        }
-        refreshDrives();
-        ui->status_label->setText(tr("Drive %1 was ejected and can be removed.", "1=drive name")
-                                      .arg(QDir::toNativeSeparators(root)));
+    const auto found = std::find_if(m_driveRecords.cbegin(), m_driveRecords.cend(),
+                                    [this](const RemovableDrive &drive) { return drive.rootPath == m_copiedRoot; });
+    if (found == m_driveRecords.cend())
         return;
-    }
+    // A copy: a source that answers at once refreshes the list meanwhile.
+    const RemovableDrive drive = *found;
+    m_ejectingRoot = std::exchange(m_copiedRoot, QString());
+    update_ui();
+    m_drives->eject(drive);
+}
+
+void CreateUSBDriveDialog::ejectFinished(const QString &error)
+{
+    const QString root = QDir::toNativeSeparators(std::exchange(m_ejectingRoot, QString()));
+    m_notice = error.isEmpty()
+        ? tr("Drive %1 was ejected and can be removed.", "1=drive name").arg(root)
+        : errorText(tr("Error: The drive could not be ejected (%1).").arg(error));
+    refreshDrives();
 }
 
 void CreateUSBDriveDialog::reject()

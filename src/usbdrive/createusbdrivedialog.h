@@ -15,7 +15,8 @@ class CreateUSBDriveDialog;
 // needed, file systems, restrictions, revision history, USB instructions),
 // lists the USB drives with the file systems it accepts, and copies its
 // firmware files from the firmware folder onto the chosen drive, verified.
-// The window is repainted but takes no input while the copy runs.
+// The drive list and ejecting wait for the drive layer without holding the
+// window; the window is repainted but takes no input while the copy runs.
 class CreateUSBDriveDialog : public QDialog
 {
     Q_OBJECT
@@ -37,8 +38,11 @@ public slots:
     void reject() override;
 
 private:
+    // Starts a look for the drives; the list fills in when it is answered.
     void refreshDrives();
-    void showError(const QString &message);
+    void showDrives(const DriveLookup &lookup);
+    void ejectFinished(const QString &error);
+    static QString errorText(const QString &message);
 
     Ui::CreateUSBDriveDialog *ui;
     FirmwareRelease m_release;
@@ -46,6 +50,9 @@ private:
     std::unique_ptr<DriveSource> m_drives;
     QList<RemovableDrive> m_driveRecords;
     bool m_suitableDriveFound = false;
+    bool m_lookingUp = false;
     bool m_copying = false;
-    QString m_copiedRoot; // offered for ejecting after a good copy
+    QString m_copiedRoot;   // offered for ejecting after a good copy
+    QString m_ejectingRoot; // being ejected
+    QString m_notice;       // shown once the drive list is known again
 };

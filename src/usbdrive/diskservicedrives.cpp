@@ -1,14 +1,19 @@
 #include "usbdrive/diskservicedrives.h"
 
+#include "app/timing.h"
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QDir>
+#include <QStorageInfo>
 
 namespace {
 
@@ -46,11 +51,32 @@ QStringList mountPoints(const QVariant &value)
     return result;
 }
 
-QDBusMessage call(const QString &object, const QString &interface, const QString &method)
+// A method call to the service; the methods of its own interfaces take a map
+// of options, the object list nothing.
+QDBusMessage request(const QString &object, const QString &interface, const QString &method,
+                     const QVariantList &arguments = {QVariantMap()})
 {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, object, interface, method);
-    message << QVariantMap();
-    return QDBusConnection::systemBus().call(message, QDBus::Block, kCallTimeoutMs);
+    message.setArguments(arguments);
+    return message;
+}
+
+// Empty for an answer, else why the call failed.
+QString failure(const QDBusMessage &reply)
+{
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return {};
+    const QDBusError::ErrorType type = QDBusError(reply).type();
+    if (type == QDBusError::NoReply || type == QDBusError::Timeout || type == QDBusError::TimedOut)
+        return QCoreApplication::translate("DiskServiceDriveSource", "The disk service did not answer.");
+    return reply.errorMessage();
+}
+
+// The file system at `mountPoint` is mounted read-only, whatever the device says.
+bool mountedReadOnly(const QString &mountPoint)
+{
+    const QStorageInfo volume(mountPoint);
+    return volume.isValid() && QDir(volume.rootPath()) == QDir(mountPoint) && volume.isReadOnly();
 }
 
 }
@@ -75,10 +101,12 @@ QList<RemovableDrive> drivesFrom(const QList<DiskServiceBlock> &blocks, const QL
 {
     QList<RemovableDrive> result;
     for (const DiskServiceBlock &block : blocks) {
-        if (block.mountPoints.isEmpty() || block.readOnly)
+        if (block.mountPoints.isEmpty())
             continue;
         RemovableDrive drive;
         drive.rootPath = block.mountPoints.constFirst();
+        drive.readOnly = block.readOnly || block.mountOptions.contains(QLatin1String("ro"))
+            || mountedReadOnly(drive.rootPath);
         drive.fileSystem = fileSystemName(block.idType, block.idVersion);
         drive.totalBytes = block.size;
         drive.displayName = block.idLabel.isEmpty() ? block.device : block.idLabel;
@@ -102,19 +130,43 @@ bool DiskServiceDriveSource::available()
     return bus.isConnected() && bus.interface()->isServiceRegistered(kService).value();
 }
 
-QList<RemovableDrive> DiskServiceDriveSource::drives()
+DiskServiceDriveSource::DiskServiceDriveSource(const QDBusConnection &bus)
+    : m_bus(bus)
 {
     qDBusRegisterMetaType<InterfaceProperties>();
     qDBusRegisterMetaType<ManagedObjects>();
+}
+
+void DiskServiceDriveSource::call(const QDBusMessage &message, const std::function<void(const QDBusMessage &)> &answered)
+{
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, Timing::scaled(kCallTimeoutMs)), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, answered] {
+        watcher->deleteLater();
+        answered(watcher->reply());
+    });
+}
+
+void DiskServiceDriveSource::lookUp()
+{
+    call(request(QStringLiteral("/org/freedesktop/UDisks2"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                 QStringLiteral("GetManagedObjects"), {}),
+         [this](const QDBusMessage &reply) {
+             if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
+                 m_blocks.clear();
+                 m_drives.clear();
+                 emit lookedUp({MountedVolumeDriveSource::usbVolumes(),
+                                tr("The disk service did not answer: drives found from the mounted volumes.")});
+                 return;
+             }
+             readObjects(qdbus_cast<ManagedObjects>(reply.arguments().constFirst()));
+             emit lookedUp({DiskService::drivesFrom(m_blocks, m_drives), {}});
+         });
+}
+
+void DiskServiceDriveSource::readObjects(const ManagedObjects &objects)
+{
     m_blocks.clear();
     m_drives.clear();
-    QDBusMessage request = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
-                                                          QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-                                                          QStringLiteral("GetManagedObjects"));
-    const QDBusReply<ManagedObjects> reply = QDBusConnection::systemBus().call(request, QDBus::Block, kCallTimeoutMs);
-    if (!reply.isValid())
-        return {};
-    const ManagedObjects objects = reply.value();
     for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
         const InterfaceProperties &interfaces = it.value();
         if (interfaces.contains(kDrive)) {
@@ -135,37 +187,36 @@ QList<RemovableDrive> DiskServiceDriveSource::drives()
             block.idLabel = p.value(QStringLiteral("IdLabel")).toString();
             block.size = p.value(QStringLiteral("Size")).toLongLong();
             block.readOnly = p.value(QStringLiteral("ReadOnly")).toBool();
+            block.mountOptions = p.value(QStringLiteral("UserspaceMountOptions")).toStringList();
             block.mountPoints = mountPoints(interfaces.value(kFilesystem).value(QStringLiteral("MountPoints")));
             m_blocks.append(block);
         }
     }
-    return DiskService::drivesFrom(m_blocks, m_drives);
 }
 
-bool DiskServiceDriveSource::eject(const RemovableDrive &drive, QString *error)
+void DiskServiceDriveSource::eject(const RemovableDrive &drive)
 {
     QString drivePath;
     for (const DiskServiceBlock &block : qAsConst(m_blocks)) {
         if (block.objectPath == drive.ejectId)
             drivePath = block.drivePath;
     }
-    auto failed = [error](const QDBusMessage &reply) {
-        if (reply.type() != QDBusMessage::ErrorMessage)
-            return false;
-        if (error)
-            *error = reply.errorMessage();
-        return true;
-    };
-    if (drivePath.isEmpty()) {
-        if (error)
-            *error = QCoreApplication::translate("DiskServiceDriveSource", "The drive cannot be ejected from here.");
-        return false;
-    }
-    if (failed(call(drive.ejectId, kFilesystem, QStringLiteral("Unmount"))))
-        return false;
+    if (drivePath.isEmpty())
+        return DriveSource::eject(drive);
     // Ejecting stops the medium; sticks without one are powered off instead.
-    const QDBusMessage ejected = call(drivePath, kDrive, QStringLiteral("Eject"));
-    if (ejected.type() != QDBusMessage::ErrorMessage)
-        return true;
-    return !failed(call(drivePath, kDrive, QStringLiteral("PowerOff")));
+    call(request(drive.ejectId, kFilesystem, QStringLiteral("Unmount")), [this, drivePath](const QDBusMessage &unmounted) {
+        const QString error = failure(unmounted);
+        if (!error.isEmpty()) {
+            emit ejected(error);
+            return;
+        }
+        call(request(drivePath, kDrive, QStringLiteral("Eject")), [this, drivePath](const QDBusMessage &stopped) {
+            if (failure(stopped).isEmpty()) {
+                emit ejected({});
+                return;
+            }
+            call(request(drivePath, kDrive, QStringLiteral("PowerOff")),
+                 [this](const QDBusMessage &off) { emit ejected(failure(off)); });
+        });
+    });
 }

@@ -48,21 +48,19 @@ VolumeState DriveSource::volumeState(const QString &rootPath)
     return state;
 }
 
-bool DriveSource::eject(const RemovableDrive &, QString *error)
+void DriveSource::eject(const RemovableDrive &)
 {
-    if (error)
-        *error = QCoreApplication::translate("DriveSource", "The drive cannot be ejected from here.");
-    return false;
+    emit ejected(tr("The drive cannot be ejected from here."));
 }
 
-QList<RemovableDrive> FolderDriveSource::drives()
+void FolderDriveSource::lookUp()
 {
-    QList<RemovableDrive> result;
+    DriveLookup lookup;
     for (const Folder &folder : qAsConst(m_folders)) {
         if (QFileInfo(folder.drive.rootPath).isDir())
-            result.append(folder.drive);
+            lookup.drives.append(folder.drive);
     }
-    return result;
+    emit lookedUp(lookup);
 }
 
 VolumeState FolderDriveSource::volumeState(const QString &rootPath)
@@ -79,17 +77,18 @@ VolumeState FolderDriveSource::volumeState(const QString &rootPath)
     return {};
 }
 
-QList<RemovableDrive> MountedVolumeDriveSource::drives()
+QList<RemovableDrive> MountedVolumeDriveSource::usbVolumes()
 {
     QList<RemovableDrive> result;
     const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
     for (const QStorageInfo &volume : volumes) {
-        if (!volume.isValid() || !volume.isReady() || volume.isReadOnly())
+        if (!volume.isValid() || !volume.isReady())
             continue;
         RemovableDrive drive;
         drive.rootPath = volume.rootPath();
         drive.displayName = volume.displayName();
         drive.totalBytes = volume.bytesTotal();
+        drive.readOnly = volume.isReadOnly();
         drive.onUsbBus = blockDeviceOnUsb(volume.device());
         if (!drive.onUsbBus)
             continue;
@@ -107,10 +106,10 @@ QList<RemovableDrive> MountedVolumeDriveSource::drives()
     return result;
 }
 
-QString MountedVolumeDriveSource::note() const
+void MountedVolumeDriveSource::lookUp()
 {
-    return QCoreApplication::translate("MountedVolumeDriveSource",
-                                       "No disk service: drives found from the mounted volumes.");
+    emit lookedUp({usbVolumes(), QCoreApplication::translate("MountedVolumeDriveSource",
+                                                             "No disk service: drives found from the mounted volumes.")});
 }
 
 namespace RemovableDrives {
@@ -171,8 +170,12 @@ QList<DriveListItem> listItems(const QList<RemovableDrive> &drives, int updateVi
         const QString root = QDir::toNativeSeparators(drive.rootPath);
         item.text = QStringLiteral("%2 (%1) [%3 %4]")
                         .arg(drive.displayName, root, sizeText(drive.totalBytes), drive.fileSystem);
+        if (drive.readOnly)
+            item.text = QCoreApplication::translate("RemovableDrives", "%1 (read-only)",
+                                                    "1=drive list item of a drive that takes no writes")
+                            .arg(item.text);
         const int bit = fileSystemBit(drive.fileSystem);
-        item.suitable = bit != 0 && (updateViaUSB & bit) != 0;
+        item.suitable = bit != 0 && (updateViaUSB & bit) != 0 && !drive.readOnly;
         if (item.suitable)
             item.rootPath = drive.rootPath;
         items.append(item);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -15,6 +16,7 @@ struct RemovableDrive
     qint64 totalBytes = 0;
     bool onUsbBus = false; // what makes a drive removable here, not the kernel's flag
     QString ejectId;       // the disk service's block object; empty: cannot be ejected
+    bool readOnly = false; // the device or its mount takes no writes
 };
 
 // The free space and validity of a drive, read again right before copying.
@@ -24,19 +26,34 @@ struct VolumeState
     qint64 availableBytes = 0;
 };
 
+// What one look for drives found.
+struct DriveLookup
+{
+    QList<RemovableDrive> drives;
+    QString note; // how the drives were found, when it limits what the list can tell; empty for none
+};
+
 // Where the USB drive dialog learns about drives. The system has one source
 // (the disk service or, without it, the mounted volumes); tests and the demo
-// give folders that stand in for drives.
-class DriveSource
+// give folders that stand in for drives. Looking up and ejecting answer by
+// signal, so that a service that is slow to answer never holds the window:
+// sources that need no service answer before lookUp() returns, the disk
+// service within its time-out.
+class DriveSource : public QObject
 {
+    Q_OBJECT
+
 public:
-    virtual ~DriveSource() = default;
-    virtual QList<RemovableDrive> drives() = 0;
+    // Starts a look for the drives; lookedUp() follows.
+    virtual void lookUp() = 0;
     virtual VolumeState volumeState(const QString &rootPath);
-    // A remark on how the drives were found, shown with the list; empty for none.
-    virtual QString note() const { return {}; }
-    // Unmounts and ejects the drive; false with a reason in `error` when it cannot.
-    virtual bool eject(const RemovableDrive &drive, QString *error);
+    // Starts unmounting and ejecting the drive; ejected() follows.
+    virtual void eject(const RemovableDrive &drive);
+
+signals:
+    void lookedUp(const DriveLookup &lookup);
+    // `error` is empty when the drive may be removed, else why it may not.
+    void ejected(const QString &error);
 };
 
 // Folders that stand in for drives: each is listed as a drive with the file
@@ -54,7 +71,7 @@ public:
     void add(const Folder &folder) { m_folders.append(folder); }
     QList<Folder> &folders() { return m_folders; }
 
-    QList<RemovableDrive> drives() override;
+    void lookUp() override;
     VolumeState volumeState(const QString &rootPath) override;
 
 private:
@@ -67,8 +84,9 @@ private:
 class MountedVolumeDriveSource : public DriveSource
 {
 public:
-    QList<RemovableDrive> drives() override;
-    QString note() const override;
+    void lookUp() override;
+    // The mounted volumes on the USB bus.
+    static QList<RemovableDrive> usbVolumes();
 };
 
 // One entry of the dialog's drive list: suitable drives carry their root.
@@ -83,7 +101,8 @@ namespace RemovableDrives {
 
 // The USB drives among `drives`, as listed for a release whose updateViaUSB
 // is `updateViaUSB`: "root (name) [size file system]", suitable when the
-// file system is one the release accepts. Drives off the USB bus are left out.
+// file system is one the release accepts and the drive takes writes. Drives
+// off the USB bus are left out.
 QList<DriveListItem> listItems(const QList<RemovableDrive> &drives, int updateViaUSB);
 
 // "512 MB" below 1 GiB, else "7 GB" (whole units, rounded down).

@@ -14,6 +14,7 @@
 #include <future>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -33,6 +34,11 @@ constexpr int kEventSliceMs = 100;
 
 const QStringList kRootFirmwarePatterns{QStringLiteral("*.jbc"), QStringLiteral("*.pac"), QStringLiteral("*.bin"),
                                         QStringLiteral("*.hex")};
+
+// The name a file has on the drive until it is copied and verified: a short
+// 8.3 name (FAT stores it without a long-name entry) that no firmware
+// pattern matches and no release may use.
+const QString kPartialName = QStringLiteral("~VDFUCPY.TMP");
 
 void letWindowsPaint()
 {
@@ -121,6 +127,67 @@ bool flushToDevice(QFile &file)
 #endif
 }
 
+// The entries of a folder (the renames) reach the device too, not only the
+// files' data. A file system that cannot flush a folder is taken as is.
+bool flushFolder(const QString &folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = waitForDevice([=] { return ::fsync(fd) == 0 || errno == EINVAL; });
+    ::close(fd);
+    return flushed;
+#else
+    Q_UNUSED(folder)
+    return true;
+#endif
+}
+
+bool isTargetName(const QString &name)
+{
+    return FirmwareFiles::isPlainFileName(name) && name.compare(kPartialName, Qt::CaseInsensitive) != 0;
+}
+
+// A file written under the partial name: removed when it goes out of scope
+// unless it was given its real name, so that no way out of the copy leaves
+// a piece of firmware on the drive under a firmware name.
+class PartialFile
+{
+    Q_DISABLE_COPY(PartialFile)
+
+public:
+    // A link or leftover under the partial name goes first; the file is
+    // then made new, never written through a link.
+    explicit PartialFile(const QString &folder)
+        : m_path(folder + QLatin1Char('/') + kPartialName)
+    {
+        QFile::remove(m_path);
+    }
+    ~PartialFile()
+    {
+        if (!m_path.isEmpty())
+            QFile::remove(m_path);
+    }
+    const QString &path() const { return m_path; }
+
+    // A file under the real name goes first: some file systems refuse to
+    // rename onto one, and FAT matches names without regard to case.
+    int rename(const QString &target)
+    {
+        const QFileInfo existing(target);
+        if ((existing.exists() || existing.isSymLink()) && !QFile::remove(target))
+            return UsbDriveCopy::DeleteFailed;
+        if (!QFile::rename(m_path, target))
+            return UsbDriveCopy::CopyFailed;
+        m_path.clear();
+        return UsbDriveCopy::Success;
+    }
+
+private:
+    QString m_path;
+};
+
 }
 
 UsbDriveCopy::UsbDriveCopy(const FirmwareRelease &release, const QString &sourceFolder, DriveSource &drives,
@@ -189,10 +256,10 @@ int UsbDriveCopy::run(const QString &rootPath)
     const QString &folderName = m_release.baseUSBFolderName;
     const QString &destinationName = m_release.destinationUSBFileName;
     if ((!folderName.isEmpty() && !isSafeFolderName(folderName))
-        || (!destinationName.isEmpty() && !FirmwareFiles::isPlainFileName(destinationName)))
+        || (!destinationName.isEmpty() && !isTargetName(destinationName)))
         return CopyFailed;
     for (const UnpackedFileInfo &file : files) {
-        if (!FirmwareFiles::isPlainFileName(file.fileName))
+        if (!isTargetName(file.fileName))
             return CopyFailed;
     }
 
@@ -231,27 +298,34 @@ int UsbDriveCopy::run(const QString &rootPath)
     if (m_drives.volumeState(rootPath).availableBytes < totalBytes)
         return NotEnoughSpace;
 
-    int progress = 0;
     for (int i = 0; i < files.size(); ++i) {
-        const UnpackedFileInfo &file = files.at(i);
-        report(progress, tr("Copying '%1'", "1=file name").arg(file.fileName));
-        if (copyFile(sources.at(i), targets.at(i), progress) != Success)
-            return CopyFailed;
-        progress += 100;
-        report(progress, tr("Verifying '%1'").arg(file.fileName));
-        if (!file.fileChecksum.isEmpty() && !verifyFile(targets.at(i), file.fileChecksum, progress))
-            return VerifyFailed;
-        progress += 100;
+        const int result = place(files.at(i), sources.at(i), targets.at(i), i * 200);
+        if (result != Success)
+            return result;
     }
-    report(progress, tr("Copied firmware file(s) to USB drive."));
+    if (!flushFolder(targetFolder))
+        return CopyFailed;
+    report(m_total, tr("Copied firmware file(s) to USB drive."));
     return Success;
+}
+
+int UsbDriveCopy::place(const UnpackedFileInfo &file, const QString &source, const QString &target, int progressBase)
+{
+    PartialFile partial(QFileInfo(target).path());
+    report(progressBase, tr("Copying '%1'", "1=file name").arg(file.fileName));
+    if (copyFile(source, partial.path(), progressBase) != Success)
+        return CopyFailed;
+    report(progressBase + 100, tr("Verifying '%1'").arg(file.fileName));
+    if (!file.fileChecksum.isEmpty() && !verifyFile(partial.path(), file.fileChecksum, progressBase + 100))
+        return VerifyFailed;
+    return partial.rename(target);
 }
 
 int UsbDriveCopy::copyFile(const QString &sourcePath, const QString &targetPath, int progressBase)
 {
     QFile source(sourcePath);
     QFile target(targetPath);
-    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return CopyFailed;
     const qint64 size = source.size();
     QByteArray block(int(kCopyBlockSize), Qt::Uninitialized);

@@ -9,11 +9,13 @@ class DriveSource;
 
 // Puts a release's firmware files from the firmware folder onto a drive:
 // old firmware files in the drive's root go, the release's folder on the
-// drive is emptied (or made), each file is copied, flushed to the device
-// and verified against its digest. Runs on the caller's thread; between
-// blocks it lets pending events other than user input run for a moment, so
-// that a window stays painted. Names from the release database never lead
-// outside the drive's root.
+// drive is emptied (or made), each file is copied under a partial name,
+// flushed to the device, verified against its digest and only then given
+// its real name; a file that fails is removed, so that the drive never
+// holds part of a file under a firmware name. Runs on the caller's thread;
+// between blocks it lets pending events other than user input run for a
+// moment, so that a window stays painted. Names from the release database
+// never lead outside the drive's root.
 class UsbDriveCopy : public QObject
 {
     Q_OBJECT
@@ -50,6 +52,8 @@ signals:
     void progressChanged(int instance, int m_progressValue, int m_progressTotal, QString m_progressMessage);
 
 private:
+    // Copies, verifies and names one file; one of Result.
+    int place(const UnpackedFileInfo &file, const QString &source, const QString &target, int progressBase);
     int copyFile(const QString &source, const QString &target, int progressBase);
     bool verifyFile(const QString &target, const QString &checksum, int progressBase);
     void report(int value, const QString &message);
