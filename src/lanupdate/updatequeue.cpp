@@ -152,7 +152,7 @@ QString reportRefusal(const DisplayList &list, const PlannedRow &plan)
 
 int sessionDeadlineSecs(const DISPLAY_LIST_ENTRY &e)
 {
-    return int(qBound<qint64>(600, 3 * qint64(e.updateDurationSecs), std::numeric_limits<int>::max()));
+    return int(qBound(qint64(600), 3 * qint64(e.updateDurationSecs), qint64(std::numeric_limits<int>::max())));
 }
 
 int plannedSecondsEstimate(const DisplayList &list, int limit)
@@ -179,7 +179,7 @@ int remainingSecondsEstimate(const DisplayList &list, int limit, const ElapsedSe
         if (!e.selectedForUpdate || e.updateDurationSecs <= 0)
             continue;
         if (e.updateStatus == UpdateStatus::Running && lane < lanes.size())
-            lanes[lane++] = qMax<qint64>(0, e.updateDurationSecs - elapsedSecs(e)); // overdue: nothing left
+            lanes[lane++] = qMax(qint64(0), e.updateDurationSecs - elapsedSecs(e)); // overdue: nothing left
         else if (e.updateStatus == UpdateStatus::Queued)
             queued.append(e.updateDurationSecs);
     }

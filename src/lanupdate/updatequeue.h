@@ -12,9 +12,9 @@
 #include <functional>
 
 // The rules of the LAN update queue as plain functions over the display
-// list: which rows take part, the files of a row's session, the time
-// estimates, the texts of the confirmation and the status line, and one pass
-// of the queue tick. The main window supplies the sessions; tests supply
+// list: which rows take part and which are refused, the files of a row's
+// session and its deadline, the time estimates, the texts of the
+// confirmation and the status line, and one pass of the queue tick. The main window supplies the sessions; tests supply
 // what a session would report.
 namespace UpdateQueue {
 

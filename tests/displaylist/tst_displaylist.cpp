@@ -239,9 +239,13 @@ private slots:
             true, {"<a href=\"http://192.0.2.9/\">192.0.2.9</a>", "<td>Firmware 1</td><td>1.1</td><td>-</td>", "Blue blinking",
                    "<td>Normal operation</td><td colspan=\"1\">Other</td>", "<tr><td><a href=\"http://example.com/m.pdf\">Manual</a></td></tr></table>",
                    ">-2 minutes<", cycle + "Yes<"});
-        row("updated, cycle to complete, up to date",
-            [](Entry &e) { e.lastUpdateStatus = 3; e.powerCycleKind = 2; e.matchStatus = MatchStatus::UpToDate; e.currentFirmware = "2.0"; }, false,
-            {"Success", "Manual AC power cycle required to complete", "version 2.0 is the latest available"});
+        row("updated and checked, cycle to complete, up to date",
+            [](Entry &e) {
+                e.lastUpdateStatus = 3; e.powerCycleKind = 2; e.matchStatus = MatchStatus::UpToDate; e.currentFirmware = "2.0";
+                e.updateCheck = "Verified: the display reports <b>2.0";
+            },
+            false, {"successfully updated.</p><p>Verified: the display reports &lt;b&gt;2.0</p>", "Manual AC power cycle required to complete",
+                    "version 2.0 is the latest available"});
     }
     void displayPanel()
     {
