@@ -192,7 +192,8 @@ bool HttpReplyReader::takeBody()
         return false;
     if (m_part == Part::Body)
         m_state = State::Complete;
-    m_part = Part::ChunkEnd;
+    else
+        m_part = Part::ChunkEnd;
     return true;
 }
 
