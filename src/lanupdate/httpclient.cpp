@@ -207,29 +207,20 @@ void HttpClient::dropPendingRequest()
     m_chunkFile.close();
 }
 
-void HttpClient::timeOut(const QString &reason)
+void HttpClient::endWithError(int status, const QString &line)
 {
     if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
         m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
-    m_sessionStatus = UpdateStatus::Timeout; // for the log line
-    log(QStringLiteral("UPD_ERR_TIMEOUT ") + reason + stateItems());
-    endSession(UpdateStatus::Timeout);
+    m_sessionStatus = status; // for the log line
+    m_errorCount = 0;
+    log(line + QLatin1Char(' ') + stateItems());
+    endSession(status);
 }
 
 void HttpClient::deadlinePassed()
 {
     if (m_sessionStatus == UpdateStatus::Running)
-        timeOut(QStringLiteral("deadline= %1 ").arg(m_deadlineSecs));
-}
-
-void HttpClient::endWithTransportError(const QString &line)
-{
-    if (m_currentComponent >= 0 && m_currentComponent < kSlotCount)
-        m_slots.status[m_currentComponent] = UpdateStatus::HttpCommError;
-    m_sessionStatus = UpdateStatus::HttpCommError;
-    m_errorCount = 0;
-    log(line + QLatin1Char(' ') + stateItems());
-    endSession(UpdateStatus::HttpCommError);
+        endWithError(UpdateStatus::Timeout, QStringLiteral("UPD_ERR_TIMEOUT deadline= %1").arg(m_deadlineSecs));
 }
 
 // --------------------------------------------------------------- progress
@@ -262,7 +253,7 @@ void HttpClient::replyHandled()
     ++m_repliesWithoutProgress;
     noteProgress();
     if (m_sessionStatus == UpdateStatus::Running && m_repliesWithoutProgress > kMaxRepliesWithoutProgress)
-        timeOut(QStringLiteral("stalled replies= %1 ").arg(m_repliesWithoutProgress));
+        endWithError(UpdateStatus::Timeout, QStringLiteral("UPD_ERR_TIMEOUT stalled replies= %1").arg(m_repliesWithoutProgress));
 }
 
 // ------------------------------------------------------------ the requests
@@ -343,7 +334,7 @@ void HttpClient::HttpTimerHandle()
         runStep();
     noteProgress();
     if (m_sessionStatus == UpdateStatus::Running && stepTimedOut())
-        timeOut(QString());
+        endWithError(UpdateStatus::Timeout, QStringLiteral("UPD_ERR_TIMEOUT"));
 }
 
 void HttpClient::HttpWaitTimerHandle()
@@ -379,7 +370,7 @@ void HttpClient::HttpErrorCheckTimerHandle()
         m_stepState = 14;
         break;
     default:
-        endWithTransportError(QStringLiteral("Retry not handled. Max errors exceeded."));
+        endWithError(UpdateStatus::HttpCommError, QStringLiteral("Retry not handled. Max errors exceeded."));
         return;
     }
     log(QStringLiteral("attempting retry ") + stateItems());
@@ -436,7 +427,7 @@ void HttpClient::requestFailed(const QString &errorText)
     case Dialect::Cgi:
     case Dialect::Timed:
         if (m_errorCount >= kMaxTransportErrors) {
-            endWithTransportError(QStringLiteral("reply error: ") + error + QStringLiteral(" Max errors exceeded."));
+            endWithError(UpdateStatus::HttpCommError, QStringLiteral("reply error: ") + error + QStringLiteral(" Max errors exceeded."));
         } else {
             log(QStringLiteral("reply error: ") + error + QStringLiteral(" Starting retry timer. ") + stateItems());
             m_errorCheckTimer.start();
@@ -445,10 +436,10 @@ void HttpClient::requestFailed(const QString &errorText)
         break;
     case Dialect::Keyed:
         // Nothing else would end the session: the upload is lost.
-        endWithTransportError(QStringLiteral("upload reply error: ") + error);
+        endWithError(UpdateStatus::HttpCommError, QStringLiteral("upload reply error: ") + error);
         break;
     default:
-        endWithTransportError(QStringLiteral("reply error: ") + error);
+        endWithError(UpdateStatus::HttpCommError, QStringLiteral("reply error: ") + error);
         break;
     }
 }

@@ -93,11 +93,11 @@ private:
     void endSession(int status);
     void stopSession();
     void dropPendingRequest();
-    void timeOut(const QString &reason);
+    // Ends with `status` (the current slot -1), logging `line` and the state items.
+    void endWithError(int status, const QString &line);
     void deadlinePassed();
     // A failed request (transport error or error status), by dialect.
     void requestFailed(const QString &error);
-    void endWithTransportError(const QString &line);
 
     void restartStepClock(); // progress: the step's time and reply count start again
     void noteProgress();
