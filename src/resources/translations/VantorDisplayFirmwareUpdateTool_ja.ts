@@ -201,6 +201,15 @@
         <comment>1=drive name</comment>
         <translation>ドライブ %1 を取り出しました。取り外すことができます。</translation>
     </message>
+    <message>
+        <source>Looking for USB drives...</source>
+        <translation>USB ドライブを探しています...</translation>
+    </message>
+    <message>
+        <source>Ejecting drive %1...</source>
+        <comment>1=drive name</comment>
+        <translation>ドライブ %1 を取り出しています...</translation>
+    </message>
 </context>
 <context>
     <name>DirectRequest</name>
@@ -208,24 +217,16 @@
         <source>The firmware file could not be read.</source>
         <translation>ファームウェア ファイルを読み込めませんでした。</translation>
     </message>
-    <message>
-        <source>The reply is too large.</source>
-        <translation>応答が大きすぎます。</translation>
-    </message>
-    <message>
-        <source>The reply is not HTTP.</source>
-        <translation>応答が HTTP ではありません。</translation>
-    </message>
-    <message>
-        <source>The display closed the connection.</source>
-        <translation>ディスプレイが接続を閉じました。</translation>
-    </message>
 </context>
 <context>
     <name>DiskServiceDriveSource</name>
     <message>
-        <source>The drive cannot be ejected from here.</source>
-        <translation>このドライブはここから取り出せません。</translation>
+        <source>The disk service did not answer.</source>
+        <translation>ディスクサービスが応答しませんでした。</translation>
+    </message>
+    <message>
+        <source>The disk service did not answer: drives found from the mounted volumes.</source>
+        <translation>ディスクサービスが応答しませんでした: マウントされているボリュームから見つけたドライブを表示しています。</translation>
     </message>
 </context>
 <context>
@@ -536,6 +537,10 @@
         <source>Unknown error: %1</source>
         <translation>不明なエラー: %1</translation>
     </message>
+    <message>
+        <source>Error: The firmware files do not match the firmware database.</source>
+        <translation>エラー: ファームウェア ファイルがファームウェア データベースと一致しません。</translation>
+    </message>
 </context>
 <context>
     <name>DriveSource</name>
@@ -613,6 +618,25 @@
         <source>Status: %1</source>
         <comment>1=number (for unknown status type)</comment>
         <translation>ステータス: %1</translation>
+    </message>
+</context>
+<context>
+    <name>HttpReplyReader</name>
+    <message>
+        <source>The reply is too large.</source>
+        <translation>応答が大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The display closed the connection.</source>
+        <translation>ディスプレイが接続を閉じました。</translation>
+    </message>
+    <message>
+        <source>The reply&apos;s length or chunk framing is not valid.</source>
+        <translation>応答の長さまたはチャンク形式が正しくありません。</translation>
+    </message>
+    <message>
+        <source>The reply is not HTTP.</source>
+        <translation>応答が HTTP ではありません。</translation>
     </message>
 </context>
 <context>
@@ -956,6 +980,11 @@ Are you sure you want to quit?</source>
         <comment>1=number of displays 2=file name</comment>
         <translation>%1 台のディスプレイを %2 にエクスポートしました</translation>
     </message>
+    <message>
+        <source>Could not delete %1 of %2 files</source>
+        <comment>1=files not deleted 2=files to clear</comment>
+        <translation>%2 個のファイルのうち %1 個を削除できませんでした</translation>
+    </message>
 </context>
 <context>
     <name>ReleaseDbRetrieval</name>
@@ -981,6 +1010,11 @@ Are you sure you want to quit?</source>
     <message>
         <source>%1 GB</source>
         <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 (read-only)</source>
+        <comment>1=drive list item of a drive that takes no writes</comment>
+        <translation>%1 (読み取り専用)</translation>
     </message>
 </context>
 <context>
@@ -1097,6 +1131,48 @@ Their update may not have finished. Check each display, refresh its information,
         <source> Total estimated time remaining: %1:%2</source>
         <comment>1=minutes 2=seconds</comment>
         <translation> 推定残り時間の合計: %1:%2</translation>
+    </message>
+    <message>
+        <source>Not updated: %1 at %2: its firmware release has more files than an update can send.</source>
+        <comment>1=model name 2=IP address</comment>
+        <translation>更新しません: %2 の %1: ファームウェア リリースのファイル数が、1 回の更新で送信できる数を超えています。</translation>
+    </message>
+    <message>
+        <source>Not updated: %1 at %2: its firmware release names nothing to send.</source>
+        <comment>1=model name 2=IP address</comment>
+        <translation>更新しません: %2 の %1: ファームウェア リリースに送信するファイルがありません。</translation>
+    </message>
+    <message>
+        <source>Not updated: %1 at %2 shares its update address %3 with another display being updated.</source>
+        <comment>1=model name 2=IP address 3=update IP address</comment>
+        <translation>更新しません: %2 の %1 は、更新中の別のディスプレイと更新用アドレス %3 を共有しています。</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateVerifier</name>
+    <message>
+        <source>Checking the firmware version that the display reports once it has restarted...</source>
+        <translation>ディスプレイの再起動後に、報告されるファームウェア バージョンを確認しています...</translation>
+    </message>
+    <message>
+        <source>Verified: the display reports %1</source>
+        <comment>1=firmware version</comment>
+        <translation>確認済み: ディスプレイは %1 を報告しています</translation>
+    </message>
+    <message>
+        <source>Warning: the display still reports %1 after the update.</source>
+        <comment>1=firmware version</comment>
+        <translation>警告: 更新後もディスプレイは %1 を報告しています。</translation>
+    </message>
+    <message>
+        <source>Warning: the display reports %1 after the update instead of %2.</source>
+        <comment>1=reported firmware version 2=installed firmware version</comment>
+        <translation>警告: 更新後、ディスプレイは %2 ではなく %1 を報告しています。</translation>
+    </message>
+    <message>
+        <source>Warning: the display did not answer within %1 minutes of the update; its firmware version could not be checked.</source>
+        <comment>1=minutes</comment>
+        <translation>警告: 更新後 %1 分以内にディスプレイが応答しなかったため、ファームウェア バージョンを確認できませんでした。</translation>
     </message>
 </context>
 <context>
@@ -1493,6 +1569,11 @@ Their update may not have finished. Check each display, refresh its information,
         <source>Status</source>
         <comment>column title</comment>
         <translation>ステータス</translation>
+    </message>
+    <message>
+        <source> Taking longer than estimated</source>
+        <comment>after the progress: the update runs past its estimated time</comment>
+        <translation> 予想より時間がかかっています</translation>
     </message>
 </context>
 <context>
