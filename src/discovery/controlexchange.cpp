@@ -9,6 +9,11 @@ using namespace ControlProtocol;
 
 namespace {
 
+// Requests that change the display or carry an update step, as opposed to reads.
+constexpr int kActionFlags = TCP_REQ_POWER_ON | TCP_REQ_POWER_OFF | TCP_REQ_POWER_SAVE_OFF
+    | TCP_REQ_POWER_SAVE_AUTO_POWER_SAVE | TCP_REQ_POWER_SAVE_AUTO_STANDBY | TCP_REQ_UPLOAD_REQUEST
+    | TCP_REQ_START_UPDATE | TCP_REQ_UPDATE_PROGRESS;
+
 // The order in which the flags are worked through.
 constexpr int kFlagOrder[] = {
     TCP_REQ_MODEL_NAME,
@@ -174,6 +179,10 @@ ControlExchange::Outcome ControlExchange::replyTimedOut()
         m_retries = 0;
     } else if (m_retries == 0) {
         m_retries = 1; // the same request once more
+    } else if (m_inFlight & kActionFlags) {
+        // A change or an update step that the display never acknowledged
+        // did not happen: its caller must not read the empty reply as done.
+        return settle(TcpStatus::ConnectionFailed);
     } else {
         clear(m_inFlight);
     }

@@ -201,6 +201,9 @@ void tst_ControlExchange::course_data()
     // Silent and refusing displays.
     row("silent command sent again once, later ones skipped at once", Model | Serial | Power,
         {"T", "T", "T", cmd("C316" "5331")}, {"C217", "C217", "01D6", "C216", "end", "serialNumber=S1"});
+    // A change or update step never acknowledged fails the exchange instead of reading as done.
+    row("silent power switch", On, {"T", "T"}, {"C203D60001", "C203D60001", "stop -1", "powerState=0"});
+    row("silent upload request", Upload, {"T", "T"}, {"13070001", "13070001", "stop -1", "setParamValue=0"});
     row("silent legacy firmware read: the newer one, also twice", Model | LegacyFw, {"T", model, "T", "T", "T"},
         {"C217", "C217", "C03F", "CA0200", "CA0200", "end", "modelName=K5-552"});
     row("refused C03F: CA0200", LegacyFw, {be, cmd("CB020000R1")}, {"C03F", "CA0200", "end", "currentFirmware=R1"});
