@@ -7,42 +7,6 @@
 
 namespace WebProbeHttp {
 
-namespace {
-
-using State = Reply::State;
-
-Reply failed()
-{
-    return {State::Failed, QByteArray()};
-}
-
-// Decodes a chunked body: complete with the data once the last chunk came.
-Reply dechunk(const QByteArray &bytes, int replyLimit)
-{
-    Reply reply;
-    int at = 0;
-    for (;;) {
-        const int lineEnd = bytes.indexOf("\r\n", at);
-        if (lineEnd < 0)
-            return reply;
-        bool ok = false;
-        const qlonglong size = bytes.mid(at, lineEnd - at).split(';').value(0).trimmed().toLongLong(&ok, 16);
-        if (!ok || size < 0 || size > replyLimit)
-            return failed();
-        if (size == 0) {
-            reply.state = State::Complete;
-            return reply;
-        }
-        at = lineEnd + 2;
-        if (bytes.size() < at + size + 2)
-            return reply;
-        reply.body.append(bytes.mid(at, int(size)));
-        at += int(size) + 2;
-    }
-}
-
-}
-
 QByteArray request(const QUrl &url)
 {
     QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
@@ -56,50 +20,9 @@ QByteArray request(const QUrl &url)
     return "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
 }
 
-Reply readReply(const QByteArray &received, bool closed, int replyLimit)
+bool usable(const HttpReplyReader &reply)
 {
-    if (received.size() > replyLimit)
-        return failed();
-    const int headerEnd = received.indexOf("\r\n\r\n");
-    if (headerEnd < 0)
-        return closed ? failed() : Reply();
-    const QList<QByteArray> lines = received.left(headerEnd).split('\n');
-    const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
-    bool ok = false;
-    const int status = statusLine.value(1).toInt(&ok);
-    if (!statusLine.first().startsWith("HTTP/1.") || !ok || status < 200 || status >= 400)
-        return failed();
-
-    qlonglong length = -1;
-    bool chunked = false;
-    for (int i = 1; i < lines.size(); ++i) {
-        const int colon = lines.at(i).indexOf(':');
-        const QByteArray name = lines.at(i).left(colon).trimmed().toLower();
-        const QByteArray value = lines.at(i).mid(colon + 1).trimmed();
-        if (name == "content-length")
-            length = value.toLongLong(&ok);
-        else if (name == "transfer-encoding")
-            chunked = value.toLower().contains("chunked");
-        if (name == "content-length" && (!ok || length < 0 || length > replyLimit))
-            return failed();
-    }
-
-    const QByteArray bytes = received.mid(headerEnd + 4);
-    Reply reply;
-    if (chunked) {
-        reply = dechunk(bytes, replyLimit);
-    } else if (length >= 0 || status == 204 || status == 304) {
-        reply.body = bytes.left(int(qMax(0LL, length)));
-        if (bytes.size() >= length)
-            reply.state = State::Complete;
-    } else {
-        reply.body = bytes;
-        if (closed)
-            reply.state = State::Complete;
-    }
-    if (reply.state == State::Incomplete && closed)
-        return failed();
-    return reply;
+    return reply.state() == HttpReplyReader::State::Complete && reply.status() >= 200 && reply.status() < 400;
 }
 
 }
@@ -115,13 +38,12 @@ WebProbe::WebProbe(const QUrl &url, QObject *parent)
             [this] { m_socket.write(WebProbeHttp::request(m_url)); });
     connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
         m_timer.start(); // the wait starts again with every byte
-        m_received.append(m_socket.read(m_socket.bytesAvailable()));
-        readReply(false);
+        readReply(m_reply.feed(m_socket.read(m_socket.bytesAvailable())));
     });
-    connect(&m_socket, &QTcpSocket::disconnected, this, [this] { readReply(true); });
+    connect(&m_socket, &QTcpSocket::disconnected, this, [this] { readReply(m_reply.close()); });
     connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (error == QAbstractSocket::RemoteHostClosedError)
-            readReply(true);
+            readReply(m_reply.close());
         else
             finish(DownloadStatus::TransferFailed);
     });
@@ -144,14 +66,14 @@ void WebProbe::start()
     }, Qt::QueuedConnection);
 }
 
-void WebProbe::readReply(bool closed)
+void WebProbe::readReply(HttpReplyReader::State state)
 {
-    const WebProbeHttp::Reply reply = WebProbeHttp::readReply(m_received, closed);
-    if (reply.state == WebProbeHttp::Reply::State::Incomplete)
+    if (state == HttpReplyReader::State::NeedMore)
         return;
-    m_body = reply.body;
-    finish(reply.state == WebProbeHttp::Reply::State::Complete ? int(DownloadStatus::Success)
-                                                               : int(DownloadStatus::TransferFailed));
+    const bool usable = WebProbeHttp::usable(m_reply);
+    if (usable)
+        m_body = m_reply.body();
+    finish(usable ? int(DownloadStatus::Success) : int(DownloadStatus::TransferFailed));
 }
 
 void WebProbe::finish(int status)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "discovery/httpreplyreader.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QTcpSocket>
@@ -18,9 +20,6 @@ class WebProbe : public QObject
 
 public:
     static constexpr int kFirstResponseTimeoutMs = 5000;
-    // A longer reply (head and body) is no usable answer: the probes only
-    // look at a page's text, and a display's pages are small.
-    static constexpr int kReplyLimit = 1024 * 1024;
 
     explicit WebProbe(const QUrl &url, QObject *parent = nullptr);
 
@@ -31,13 +30,13 @@ signals:
     void statusChanged(int instance, int status);
 
 private:
-    void readReply(bool closed);
+    void readReply(HttpReplyReader::State state);
     void finish(int status);
 
     QUrl m_url;
     QTcpSocket m_socket;
     QTimer m_timer;
-    QByteArray m_received;
+    HttpReplyReader m_reply;
     QByteArray m_body;
     bool m_finished = false;
 };
@@ -48,16 +47,8 @@ namespace WebProbeHttp {
 // "GET <path> HTTP/1.1" with Host and "Connection: close".
 QByteArray request(const QUrl &url);
 
-struct Reply
-{
-    enum class State { Incomplete, Complete, Failed };
-    State state = State::Incomplete;
-    QByteArray body;
-};
-// Reads the bytes received so far; `closed`: the server has closed the
-// connection. A status of 400 and above, a malformed reply, a body cut
-// short and a reply of more than `replyLimit` bytes (or one announcing more)
-// fail; a body without a length ends with the connection.
-Reply readReply(const QByteArray &received, bool closed, int replyLimit = WebProbe::kReplyLimit);
+// A probe's answer is a complete page with a status below 400 (a redirect
+// counts); errors, malformed and oversized replies are no usable answer.
+bool usable(const HttpReplyReader &reply);
 
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lanupdate/httpreplyreader.h"
+#include "discovery/httpreplyreader.h"
 #include "lanupdate/updaterequests.h"
 
 #include <QByteArray>
