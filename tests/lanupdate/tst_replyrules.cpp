@@ -1,4 +1,4 @@
-#include "lanupdate/httpreplyreader.h"
+#include "discovery/httpreplyreader.h"
 #include "lanupdate/replyrules.h"
 
 #include <QRandomGenerator>
