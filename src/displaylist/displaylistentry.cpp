@@ -11,6 +11,23 @@ QString displayAddressText(const QHostAddress &address)
     return address.toString();
 }
 
+bool DISPLAY_LIST_ENTRY::needsPowerOnToReport() const
+{
+    return powerState != 1 && needPowerOnToReadInfo != 0
+        && (commStatus == 1 || matchStatus == MatchStatus::NoVersionReported);
+}
+
+bool DISPLAY_LIST_ENTRY::blockedByPowerState() const
+{
+    return needPowerOnToUpdateViaHTTP != 0 && updateStatus == UpdateStatus::Idle && powerState != 1
+        && selectedForUpdate;
+}
+
+bool DISPLAY_LIST_ENTRY::powerSaveWillChange() const
+{
+    return selectedForUpdate && (seriesId == 1 || seriesId == 2) && (powerSaveMode == 0 || powerSaveMode == 1);
+}
+
 DisplayListTally tallyDisplayList(const DisplayList &list, int currentRow)
 {
     DisplayListTally tally;

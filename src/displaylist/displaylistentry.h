@@ -84,6 +84,15 @@ struct DISPLAY_LIST_ENTRY
     bool buildOk() const { return requiresAppBuild <= AppInfo::kApplicationBuildNumber; }
     // Where its LAN update goes: the alternate address when the release says so.
     const QHostAddress &updateAddress() const { return useIP2 != 0 ? ipAddress2 : ipAddress; }
+
+    // Conditions that the Status column's text and its icon share.
+    // Off, and a model that reports its information only when on, so what is
+    // missing is explained by the power state.
+    bool needsPowerOnToReport() const;
+    // Selected and idle, but the model is updated only when on and it is not.
+    bool blockedByPowerState() const;
+    // Selected, and the power-save mode goes off before its update.
+    bool powerSaveWillChange() const;
 };
 
 using DisplayList = QList<DISPLAY_LIST_ENTRY>;

@@ -26,32 +26,11 @@ QPixmap cachedPixmap(const QString &path, const QSize &size)
 
 const QSize kIconSize(20, 20);
 
-bool isSelected(const DISPLAY_LIST_ENTRY &e) { return e.selectedForUpdate; }
-
-bool needsPowerOnToReport(const DISPLAY_LIST_ENTRY &e)
-{
-    return e.powerState != 1 && e.needPowerOnToReadInfo != 0
-        && (e.commStatus == 1 || e.matchStatus == MatchStatus::NoVersionReported);
-}
-
-bool blockedByPowerState(const DISPLAY_LIST_ENTRY &e)
-{
-    return e.needPowerOnToUpdateViaHTTP != 0 && e.updateStatus == UpdateStatus::Idle
-        && e.powerState != 1 && isSelected(e);
-}
-
-bool powerSaveWillChange(const DISPLAY_LIST_ENTRY &e)
-{
-    return isSelected(e) && (e.seriesId == 1 || e.seriesId == 2)
-        && (e.powerSaveMode == 0 || e.powerSaveMode == 1);
-}
-
 bool downloadFailed(const DISPLAY_LIST_ENTRY &e)
 {
     return (e.matchStatus == MatchStatus::UpToDate || e.matchStatus == MatchStatus::NewerViaLan)
-        && isSelected(e) && e.buildOk() && e.downloadStatus == DownloadState::Error;
+        && e.selectedForUpdate && e.buildOk() && e.downloadStatus == DownloadState::Error;
 }
-
 
 } // namespace
 
@@ -97,158 +76,6 @@ bool displayListModel::offersCheckBox(const DISPLAY_LIST_ENTRY &e) const
         && e.buildOk() && e.updateViaHTTP != 0;
 }
 
-QVariant displayListModel::actionText(const DISPLAY_LIST_ENTRY &e) const
-{
-    if (e.updateViaHTTP == 0 || !e.buildOk())
-        return QVariant();
-    switch (e.matchStatus) {
-    case MatchStatus::NotComparable:
-    case MatchStatus::NewerViaLan:
-        return tr("Update", "action column - update");
-    case MatchStatus::UpToDate:
-        return tr("Overwrite", "action column - if fw is same");
-    default:
-        return QString();
-    }
-}
-
-QVariant displayListModel::powerStateText(const DISPLAY_LIST_ENTRY &e) const
-{
-    switch (e.powerState) {
-    case 1:
-        return tr("Power On");
-    case 2:
-    case 4:
-        return tr("Standby");
-    case 3:
-        return tr("Suspend");
-    default:
-        return QVariant();
-    }
-}
-
-QString displayListModel::availabilityText(const DISPLAY_LIST_ENTRY &e) const
-{
-    auto byDownload = [&](const QString &idleText) {
-        switch (e.downloadStatus) {
-        case DownloadState::NotDownloaded:
-            return idleText;
-        case DownloadState::Error:
-            return tr("Download error");
-        case DownloadState::Downloading:
-            return tr("%1% Downloading", "1=download percentage").arg(e.downloadPercent);
-        case DownloadState::Downloaded:
-            return e.matchStatus == MatchStatus::UpToDate
-                ? tr("Downloaded")
-                : tr("New version %1 downloaded", "1=new version number").arg(e.latestVersion);
-        default:
-            return QString();
-        }
-    };
-    const QString newVersion = tr("New version %1 available", "1=new version number").arg(e.latestVersion);
-    switch (e.matchStatus) {
-    case MatchStatus::NotMatched:
-        return tr("Unknown", "unable to check fw version");
-    case MatchStatus::NoVersionReported:
-        return tr("Version info not available from the display");
-    case MatchStatus::NoRelease:
-        return tr("None available for this model", "no FW available");
-    case MatchStatus::NotComparable:
-        return tr("Unable to compare versions", "fw version comparison failed");
-    case MatchStatus::UpToDate:
-        return isSelected(e) ? byDownload(tr("Available")) : tr("Up-to-date");
-    case MatchStatus::NewerUsbOnly:
-        return newVersion;
-    case MatchStatus::NewerViaLan:
-        return byDownload(newVersion);
-    default:
-        return QString();
-    }
-}
-
-QString displayListModel::progressText(const DISPLAY_LIST_ENTRY &e, qint64 elapsedMs)
-{
-    // Records never describe more components than the row can hold.
-    const int n = qBound(0, e.numPACComponents, int(e.componentProgress.size()));
-    int sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += qMax(0, e.componentProgress[i]);
-    const int total = n * 100;
-
-    QString completed;
-    for (int i = 0; i < 4 && i < n; ++i) {
-        if (e.componentProgress[i] >= 100)
-            completed += QStringLiteral("FW%1 ").arg(i + 1);
-    }
-    if (!completed.isEmpty())
-        completed.prepend(tr("Completed: "));
-
-    if (total < 1)
-        return e.uploading ? tr("Uploading") : tr("Updating");
-
-    QString remaining;
-    if (e.updateDurationSecs > 0) {
-        const qint64 r = e.updateDurationSecs - elapsedMs / 1000;
-        // Past its estimate an update has no time left to count down.
-        remaining = r < 0 ? tr(" Taking longer than estimated", "after the progress: the update runs past its estimated time")
-                          : tr(" Estimated time remaining: %1:%2", "1=min 2=sec")
-                                .arg(r / 60, 2, 10, QLatin1Char('0'))
-                                .arg(r % 60, 2, 10, QLatin1Char('0'));
-    }
-
-    const int percent = sum * 100 / total;
-    if (!e.uploading) {
-        return tr("Updating %1% %2%3", "1=update percent complete 2=FW name 3=remaining time")
-            .arg(percent).arg(completed, remaining);
-    }
-    if (e.uploadPercent < 0) {
-        return tr("Uploading %1% %2%3", "1=upload percent complete 2=FW name 3=remaining time")
-            .arg(percent).arg(completed, remaining);
-    }
-    return tr("Uploading %1% %2", "1=upload percent complete 2=remaining time")
-        .arg(e.uploadPercent).arg(remaining);
-}
-
-QString displayListModel::statusColumnText(const DISPLAY_LIST_ENTRY &e) const
-{
-    if (!e.buildOk())
-        return tr("Need newer application build %1.").arg(e.requiresAppBuild);
-    if (e.lockStatus == 1 && isSelected(e))
-        return tr("Error: Display is curently locked.");
-    if (needsPowerOnToReport(e))
-        return tr("Power On required to report display information.");
-    if (e.commStatus == 1)
-        return tr("Unable to communicate with display.");
-    if (e.commStatus == 2 && isSelected(e))
-        return tr("Error: Firmware update IP address is unreachable.");
-    if (blockedByPowerState(e))
-        return tr("Power state must be \"On\" to update firmware.");
-    if (isSelected(e) && e.updateStatus == UpdateStatus::Idle && powerSaveWillChange(e))
-        return tr("Power Save Mode will be changed to \"Off\"");
-
-    switch (e.updateStatus) {
-    case UpdateStatus::Idle:
-        switch (e.lastUpdateStatus) {
-        case UpdateStatus::Idle:
-            if (e.legacyModel != 0 && !m_legacyEnabled
-                && (e.matchStatus == MatchStatus::UpToDate || e.matchStatus == MatchStatus::NewerViaLan))
-                return tr("Firmware updates on legacy models is disabled. See Application settings.");
-            if (e.matchStatus == MatchStatus::NewerUsbOnly)
-                return tr("Update via USB only");
-            return QString();
-        case UpdateStatus::Complete:
-            return e.powerCycleKind == 2 ? tr("Success. Please manually cycle the display's AC power.")
-                                         : tr("Success");
-        default:
-            return UpdateStatus::statusText(e.lastUpdateStatus);
-        }
-    case UpdateStatus::Running:
-        return progressText(e, e.updateTimer.isValid() ? e.updateTimer.elapsed() : 0);
-    default:
-        return UpdateStatus::statusText(e.updateStatus);
-    }
-}
-
 QString displayListModel::statusIconPath(const DISPLAY_LIST_ENTRY &e, QSize *size) const
 {
     *size = kIconSize;
@@ -263,17 +90,17 @@ QString displayListModel::statusIconPath(const DISPLAY_LIST_ENTRY &e, QSize *siz
         return QStringLiteral(":/resources/comm-error.svg");
     if (e.matchStatus == MatchStatus::NewerUsbOnly)
         return QStringLiteral(":/resources/usb drive.svg");
-    if (needsPowerOnToReport(e))
+    if (e.needsPowerOnToReport())
         return info;
     if (e.commStatus == 1)
         return warning;
-    if (e.lockStatus == 1 && isSelected(e))
+    if (e.lockStatus == 1 && e.selectedForUpdate)
         return warning;
-    if (e.commStatus == 2 && isSelected(e))
+    if (e.commStatus == 2 && e.selectedForUpdate)
         return warning;
     if (!e.buildOk())
         return info;
-    if (blockedByPowerState(e))
+    if (e.blockedByPowerState())
         return warning;
 
     switch (e.updateStatus) {
@@ -300,35 +127,13 @@ QString displayListModel::statusIconPath(const DISPLAY_LIST_ENTRY &e, QSize *siz
             return monitorError;
         break;
     }
-    return powerSaveWillChange(e) ? info : QString();
+    return e.powerSaveWillChange() ? info : QString();
 }
 
 QVariant displayListModel::displayText(const DISPLAY_LIST_ENTRY &e, int column) const
 {
-    switch (column) {
-    case ActionColumn:
-        return actionText(e);
-    case ModelNameColumn:
-        return e.modelName;
-    case SerialNumberColumn:
-        return e.serialNumber;
-    case AssetTagColumn:
-        return e.assetTag;
-    case IpAddressColumn:
-        return displayAddressText(e.ipAddress);
-    case MacAddressColumn:
-        return e.macAddress;
-    case PowerStateColumn:
-        return powerStateText(e);
-    case CurrentFirmwareColumn:
-        return e.currentFirmware;
-    case AvailabilityColumn:
-        return availabilityText(e);
-    case StatusColumn:
-        return statusColumnText(e);
-    default:
-        return QVariant();
-    }
+    const QString text = DisplayColumns::text(e, column, m_legacyEnabled);
+    return text.isNull() ? QVariant() : QVariant(text);
 }
 
 QVariant displayListModel::decoration(const DISPLAY_LIST_ENTRY &e, int column) const
@@ -344,7 +149,7 @@ QVariant displayListModel::decoration(const DISPLAY_LIST_ENTRY &e, int column) c
             path = QStringLiteral(":/resources/power-unknown.svg");
     } else if (column == AvailabilityColumn) {
         if ((e.matchStatus == MatchStatus::UpToDate || e.matchStatus == MatchStatus::NewerViaLan)
-            && isSelected(e) && e.downloadStatus == DownloadState::Downloading)
+            && e.selectedForUpdate && e.downloadStatus == DownloadState::Downloading)
             path = QStringLiteral(":/resources/cloud download.svg");
     } else if (column == StatusColumn) {
         path = statusIconPath(e, &size);
@@ -383,7 +188,7 @@ QVariant displayListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     case Qt::ToolTipRole:
         if (column == StatusColumn)
-            return statusColumnText(e);
+            return DisplayColumns::statusText(e, m_legacyEnabled);
         return tr("Right-click to refresh Display Information or change Power State", "tool tip");
     default:
         return QVariant();
@@ -406,30 +211,8 @@ QVariant displayListModel::headerData(int section, Qt::Orientation orientation, 
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    switch (section) {
-    case ActionColumn:
-        return tr("Action", "column title");
-    case ModelNameColumn:
-        return tr("Model Name", "column title");
-    case SerialNumberColumn:
-        return tr("Serial Number", "column title");
-    case AssetTagColumn:
-        return tr("Asset Tag", "column title");
-    case IpAddressColumn:
-        return tr("IP Address", "column title");
-    case MacAddressColumn:
-        return tr("MAC Address", "column title");
-    case PowerStateColumn:
-        return tr("Power State", "column title");
-    case CurrentFirmwareColumn:
-        return tr("Current Firmware", "column title");
-    case AvailabilityColumn:
-        return tr("Firmware availability", "column title");
-    case StatusColumn:
-        return tr("Status", "column title");
-    default:
-        return QVariant();
-    }
+    const QString title = DisplayColumns::headerText(section);
+    return title.isNull() ? QVariant() : QVariant(title);
 }
 
 Qt::ItemFlags displayListModel::flags(const QModelIndex &index) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "displaylist/displaycolumns.h"
 #include "displaylist/displaylistentry.h"
 
 #include <QAbstractTableModel>
@@ -19,19 +20,19 @@ class displayListModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column {
-        ActionColumn = 0,
-        ModelNameColumn,
-        SerialNumberColumn,
-        AssetTagColumn,
-        IpAddressColumn,
-        MacAddressColumn,
-        PowerStateColumn,
-        CurrentFirmwareColumn,
-        AvailabilityColumn,
-        StatusColumn,
-        ColumnCount
-    };
+    // The columns by the names the window and the views know them by.
+    using Column = DisplayColumns::Column;
+    static constexpr Column ActionColumn = DisplayColumns::ActionColumn,
+                            ModelNameColumn = DisplayColumns::ModelNameColumn,
+                            SerialNumberColumn = DisplayColumns::SerialNumberColumn,
+                            AssetTagColumn = DisplayColumns::AssetTagColumn,
+                            IpAddressColumn = DisplayColumns::IpAddressColumn,
+                            MacAddressColumn = DisplayColumns::MacAddressColumn,
+                            PowerStateColumn = DisplayColumns::PowerStateColumn,
+                            CurrentFirmwareColumn = DisplayColumns::CurrentFirmwareColumn,
+                            AvailabilityColumn = DisplayColumns::AvailabilityColumn,
+                            StatusColumn = DisplayColumns::StatusColumn,
+                            ColumnCount = DisplayColumns::ColumnCount;
 
     static constexpr int kAnnounceDelayMs = 50;
 
@@ -48,13 +49,6 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Texts of the Firmware availability and Status columns, also used by
-    // the information panel and the log.
-    QString availabilityText(const DISPLAY_LIST_ENTRY &entry) const;
-    QString statusColumnText(const DISPLAY_LIST_ENTRY &entry) const;
-    // elapsedMs: time since the running session started.
-    static QString progressText(const DISPLAY_LIST_ENTRY &entry, qint64 elapsedMs);
-
 signals:
     void need_update_ui();
 
@@ -70,8 +64,6 @@ public slots:
 private:
     bool hasRow(const QModelIndex &index) const;
     bool offersCheckBox(const DISPLAY_LIST_ENTRY &entry) const;
-    QVariant actionText(const DISPLAY_LIST_ENTRY &entry) const;
-    QVariant powerStateText(const DISPLAY_LIST_ENTRY &entry) const;
     QVariant displayText(const DISPLAY_LIST_ENTRY &entry, int column) const;
     QVariant decoration(const DISPLAY_LIST_ENTRY &entry, int column) const;
     QString statusIconPath(const DISPLAY_LIST_ENTRY &entry, QSize *size) const;

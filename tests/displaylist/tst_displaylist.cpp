@@ -191,7 +191,7 @@ private slots:
     {
         QFETCH(Entry, display);
         QFETCH(qint64, elapsedMs);
-        QTEST(displayListModel::progressText(display, elapsedMs), "text");
+        QTEST(DisplayColumns::progressText(display, elapsedMs), "text");
     }
 
     void displayPanel_data()
