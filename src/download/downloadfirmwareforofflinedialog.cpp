@@ -2,11 +2,6 @@
 
 #include "ui_downloadfirmwareforofflinedialog.h"
 
-#include "app/appinfo.h"
-#include "download/downloadextractfirmware.h"
-#include "download/offthreadwork.h"
-#include "download/speedtext.h"
-
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -32,93 +27,66 @@ DownloadFirmwareForOfflineDialog::DownloadFirmwareForOfflineDialog(const QString
                                                                    QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::DownloadFirmwareForOfflineDialog)
-    , m_folder(folder)
-    , m_database(database)
+    , m_batch(folder, database)
 {
     ui->setupUi(this);
     ui->download_pushButton->setEnabled(false);
-    FirmwareRelease release;
-    for (int i = 0; i < m_database.count(); ++i) {
-        if (m_database.recordAt(i, release) != 0 || release.updateViaHTTP == 0
-            || release.requiresAppBuild > AppInfo::kApplicationBuildNumber)
-            continue;
-        for (const QString &model : qAsConst(release.models)) {
+    for (const OfferedRelease &offered : m_batch.offeredReleases()) {
+        for (const QString &model : offered.release.models) {
             QString text = model;
-            if (release.needSNMatchPosition >= 1)
-                text += tr(" (%1)", "1=info about serial number restriction").arg(release.needSNMatchListingText);
+            if (offered.release.needSNMatchPosition >= 1)
+                text += tr(" (%1)", "1=info about serial number restriction").arg(offered.release.needSNMatchListingText);
             auto *item = new QListWidgetItem(text);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
-            item->setData(Qt::UserRole, i);
+            item->setData(Qt::UserRole, offered.recordIndex);
             ui->listWidget->addItem(item);
         }
     }
     ui->listWidget->sortItems(Qt::AscendingOrder);
+    connect(&m_batch, &OfflineDownloadBatch::presentChecked, this, &DownloadFirmwareForOfflineDialog::showPresent);
+    connect(&m_batch, &OfflineDownloadBatch::progressChanged, this,
+            [this](qint64 received, qint64, int finished, int started, const QString &speedText) {
+                showProgress(received, finished, started, speedText);
+            });
+    connect(&m_batch, &OfflineDownloadBatch::finished, this, &DownloadFirmwareForOfflineDialog::batchFinished);
     refresh();
 }
 
 DownloadFirmwareForOfflineDialog::~DownloadFirmwareForOfflineDialog()
 {
-    // Jobs still running go with the dialog; their last words are not heard.
-    for (DownloadExtractFirmware *job : qAsConst(m_downloads))
-        job->disconnect(this);
     delete ui;
 }
 
 void DownloadFirmwareForOfflineDialog::refresh()
 {
-    QList<int> indices;
-    QList<FirmwareRelease> releases;
-    FirmwareRelease release;
-    for (int i = 0; i < m_database.count(); ++i) {
-        if (m_database.recordAt(i, release) == 0 && release.updateViaHTTP != 0) {
-            indices.append(i);
-            releases.append(release);
-        }
-    }
-    // Reading the folder's firmware takes its time; until it is known what
-    // is there, nothing can be downloaded.
-    m_checking = true;
-    updateDownloadButton();
-    ui->cancel_pushButton->setEnabled(m_activeDownloads == 0);
-    OffThreadWork::run(
-        this,
-        [folder = m_folder, releases](const std::atomic_bool &cancel) {
-            return QVariant::fromValue(DownloadExtractFirmware::presentReleases(folder, releases, cancel));
-        },
-        [this, indices](const QVariant &result) {
-            const QList<bool> present = result.value<QList<bool>>();
-            m_downloaded.clear();
-            for (int k = 0; k < indices.size(); ++k) {
-                if (present.value(k))
-                    m_downloaded.append(indices.at(k));
-            }
-            m_checking = false;
-            showDownloaded();
-        });
+    m_batch.checkPresent();
+    updateButtons();
 }
 
-void DownloadFirmwareForOfflineDialog::showDownloaded()
+void DownloadFirmwareForOfflineDialog::showPresent()
 {
+    const QList<int> &present = m_batch.presentReleases();
     const QSignalBlocker blocker(ui->listWidget);
     for (int row = 0; row < ui->listWidget->count(); ++row) {
         QListWidgetItem *item = ui->listWidget->item(row);
-        const bool downloaded = m_downloaded.contains(releaseIndexOf(item));
+        const bool downloaded = present.contains(releaseIndexOf(item));
         if (downloaded)
             item->setCheckState(Qt::Checked);
         item->setFlags(downloaded ? item->flags() & ~Qt::ItemIsEnabled : item->flags() | Qt::ItemIsEnabled);
     }
-    updateDownloadButton();
+    updateButtons();
 }
 
-void DownloadFirmwareForOfflineDialog::updateDownloadButton()
+void DownloadFirmwareForOfflineDialog::updateButtons()
 {
     bool checked = false;
     for (int row = 0; row < ui->listWidget->count() && !checked; ++row) {
         const QListWidgetItem *item = ui->listWidget->item(row);
         checked = (item->flags() & Qt::ItemIsEnabled) && item->checkState() == Qt::Checked;
     }
-    ui->download_pushButton->setEnabled(checked && m_activeDownloads == 0 && !m_checking);
+    ui->download_pushButton->setEnabled(checked && !m_batch.isRunning() && !m_batch.isChecking());
+    ui->cancel_pushButton->setEnabled(!m_batch.isRunning());
 }
 
 void DownloadFirmwareForOfflineDialog::on_listWidget_itemChanged(QListWidgetItem *item)
@@ -133,7 +101,7 @@ void DownloadFirmwareForOfflineDialog::on_listWidget_itemChanged(QListWidgetItem
                 other->setCheckState(item->checkState());
         }
     }
-    updateDownloadButton();
+    updateButtons();
 }
 
 void DownloadFirmwareForOfflineDialog::on_download_pushButton_clicked()
@@ -141,43 +109,16 @@ void DownloadFirmwareForOfflineDialog::on_download_pushButton_clicked()
     QList<int> indices;
     for (int row = 0; row < ui->listWidget->count(); ++row) {
         const QListWidgetItem *item = ui->listWidget->item(row);
-        const int index = releaseIndexOf(item);
-        if (item->checkState() == Qt::Checked && !m_downloaded.contains(index) && !indices.contains(index))
-            indices.append(index);
+        if (item->checkState() == Qt::Checked)
+            indices.append(releaseIndexOf(item));
     }
-    if (indices.isEmpty()) {
+    if (m_batch.start(indices) == 0) {
         ui->status_label->setText(tr("Ready", "fw download is complete"));
         return;
     }
 
-    m_releases.clear();
-    m_receivedBytes.clear();
-    m_error = false;
-    m_totalBytes = 0;
-    // Holds the batch open while it is being started: a job that finds its
-    // package in the folder ends within start().
-    ++m_activeDownloads;
-    for (int index : qAsConst(indices)) {
-        FirmwareRelease release;
-        m_database.recordAt(index, release);
-        const int id = m_releases.size();
-        m_releases.append(release);
-        m_receivedBytes.append(0);
-        // A release of unknown size makes the whole batch's total unknown.
-        if (m_totalBytes >= 0)
-            m_totalBytes = release.fileSize < 1 ? -1 : m_totalBytes + release.fileSize;
-        auto *job = new DownloadExtractFirmware(id, release, m_folder, this);
-        connect(job, &DownloadExtractFirmware::progressChanged, this,
-                &DownloadFirmwareForOfflineDialog::downloadFirmwareprogressChanged);
-        connect(job, &DownloadExtractFirmware::statusChanged, this,
-                &DownloadFirmwareForOfflineDialog::downloadFirmwareStatusChanged);
-        m_downloads.append(job);
-        ++m_activeDownloads;
-        job->start();
-    }
-
-    m_progress = new QProgressDialog(tr("Firmware download"), tr("Cancel"), 0,
-                                     m_totalBytes < 0 ? -1 : clampedToInt(m_totalBytes), this);
+    const qint64 total = m_batch.totalBytes();
+    m_progress = new QProgressDialog(tr("Firmware download"), tr("Cancel"), 0, total < 0 ? -1 : clampedToInt(total), this);
     m_progress->setWindowFlags(m_progress->windowFlags() & ~Qt::WindowCloseButtonHint
                                & ~Qt::WindowContextHelpButtonHint);
     m_progress->setWindowModality(Qt::WindowModal);
@@ -187,38 +128,23 @@ void DownloadFirmwareForOfflineDialog::on_download_pushButton_clicked()
     connect(m_progress, &QProgressDialog::canceled, this, &DownloadFirmwareForOfflineDialog::cancelDownload);
     m_progress->show();
     ui->status_label->setText(tr("Downloading...", "fw is downloading"));
-    m_stopwatch.start();
-    ui->download_pushButton->setEnabled(false);
-    ui->cancel_pushButton->setEnabled(false);
-    if (--m_activeDownloads == 0)
-        batchFinished();
+    updateButtons();
 }
 
 void DownloadFirmwareForOfflineDialog::cancelDownload()
 {
-    // A job may report at once and leave the list.
-    const QList<DownloadExtractFirmware *> jobs = m_downloads;
-    for (auto it = jobs.crbegin(); it != jobs.crend(); ++it)
-        (*it)->cancel();
+    m_batch.cancel();
 }
 
-void DownloadFirmwareForOfflineDialog::downloadFirmwareprogressChanged(int instance, int value, int, QString)
+void DownloadFirmwareForOfflineDialog::showProgress(qint64 received, int finished, int started, const QString &speedText)
 {
-    if (instance < 0 || instance >= m_receivedBytes.size())
-        return;
-    m_receivedBytes[instance] = value;
-    qint64 received = 0;
-    for (qint64 bytes : qAsConst(m_receivedBytes))
-        received += bytes;
     if (!m_progress)
         return;
-    const qint64 elapsedMs = m_stopwatch.isValid() ? m_stopwatch.elapsed() : 0;
-    if (elapsedMs > 0) {
-        const TransferSpeed speed = transferSpeed(received, elapsedMs);
-        const int started = m_releases.size();
+    if (!speedText.isEmpty()) {
+        const TransferSpeed speed = m_batch.speed();
         m_progress->setLabelText(tr("Downloaded %1 of %2 files (%3 %4)",
                                     "1=files remaining, 2=total files to download 3=download speed 4=speed units")
-                                     .arg(started - m_activeDownloads)
+                                     .arg(finished)
                                      .arg(started)
                                      .arg(speed.value, 3, 'f', 1)
                                      .arg(speed.unit));
@@ -227,31 +153,14 @@ void DownloadFirmwareForOfflineDialog::downloadFirmwareprogressChanged(int insta
     m_progress->setValue(clampedToInt(received));
 }
 
-void DownloadFirmwareForOfflineDialog::downloadFirmwareStatusChanged(int instance, int status)
-{
-    if (instance >= 0 && instance < m_releases.size() && status != 0)
-        m_error = true;
-    if (auto *job = qobject_cast<DownloadExtractFirmware *>(sender())) {
-        m_downloads.removeOne(job);
-        job->deleteLater();
-    }
-    if (--m_activeDownloads == 0)
-        batchFinished();
-}
-
-void DownloadFirmwareForOfflineDialog::batchFinished()
+void DownloadFirmwareForOfflineDialog::batchFinished(bool error)
 {
     if (m_progress) {
         m_progress->close();
         m_progress->deleteLater();
     }
     refresh();
-    if (m_error) {
-        ui->status_label->setText(tr("Download error"));
-    } else {
-        ui->status_label->setText(tr("Download complete"));
-        m_stopwatch.invalidate();
-    }
+    ui->status_label->setText(error ? tr("Download error") : tr("Download complete"));
 }
 
 void DownloadFirmwareForOfflineDialog::on_cancel_pushButton_clicked()
@@ -262,7 +171,7 @@ void DownloadFirmwareForOfflineDialog::on_cancel_pushButton_clicked()
 void DownloadFirmwareForOfflineDialog::reject()
 {
     // Closing would abandon the downloads halfway.
-    if (m_activeDownloads > 0)
+    if (m_batch.isRunning())
         return;
     QDialog::reject();
 }

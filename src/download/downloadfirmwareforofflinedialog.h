@@ -1,26 +1,23 @@
 #pragma once
 
-#include "catalogue/firmwarereleasedb.h"
+#include "download/offlinedownloadbatch.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QList>
 #include <QPointer>
 
 namespace Ui {
 class DownloadFirmwareForOfflineDialog;
 }
-class DownloadExtractFirmware;
 class QListWidgetItem;
 class QProgressDialog;
 
-// Downloads the firmware of chosen models into the firmware folder for later
-// use on a network without Internet access. Lists every model of the
-// releases that can be applied over the LAN by this build; the models of one
-// release are checked together, and releases already in the folder show
-// checked and disabled once the folder has been read (off the window's
-// thread). While a batch runs, a progress dialog shows the bytes received,
-// the files finished and the speed, and the dialog cannot be closed.
+// Lets the operator choose the models whose firmware is downloaded into the
+// firmware folder for later use on a network without Internet access; the
+// batch itself is an OfflineDownloadBatch. Lists every model of the offered
+// releases; the models of one release are checked together, and releases
+// already in the folder show checked and disabled once the folder has been
+// read. While a batch runs, a progress dialog shows the bytes received, the
+// files finished and the speed, and the dialog cannot be closed.
 class DownloadFirmwareForOfflineDialog : public QDialog
 {
     Q_OBJECT
@@ -31,8 +28,6 @@ public:
     ~DownloadFirmwareForOfflineDialog() override;
 
 public slots:
-    void downloadFirmwareprogressChanged(int instance, int value, int total, QString message);
-    void downloadFirmwareStatusChanged(int instance, int status);
     void cancelDownload();
     void reject() override;
 
@@ -42,25 +37,16 @@ private slots:
     void on_listWidget_itemChanged(QListWidgetItem *item);
 
 private:
-    // Finds, off the window's thread, the releases present in the folder,
-    // then shows them.
+    // Has the folder read again; until it is known what is there, nothing
+    // can be downloaded.
     void refresh();
     // Marks the releases found in the folder and enables what may be used.
-    void showDownloaded();
-    void updateDownloadButton();
-    void batchFinished();
+    void showPresent();
+    void updateButtons();
+    void showProgress(qint64 received, int finished, int started, const QString &speedText);
+    void batchFinished(bool error);
 
     Ui::DownloadFirmwareForOfflineDialog *ui;
-    QString m_folder;
-    FirmwareReleaseDb m_database;
-    QList<int> m_downloaded;                 // record indices present in the folder
-    QList<FirmwareRelease> m_releases;        // of the batch, by download id
-    QList<DownloadExtractFirmware *> m_downloads;
-    int m_activeDownloads = 0;
-    bool m_checking = false; // the folder is being read
-    bool m_error = false;
-    qint64 m_totalBytes = 0;                 // -1: unknown
-    QList<qint64> m_receivedBytes;           // by download id
-    QElapsedTimer m_stopwatch;
+    OfflineDownloadBatch m_batch;
     QPointer<QProgressDialog> m_progress;
 };

@@ -7,6 +7,7 @@
 #include "download/downloadstatus.h"
 #include "download/filedownloader.h"
 #include "download/firmwarefiles.h"
+#include "download/offlinedownloadbatch.h"
 #include "firmwareserverprocess.h"
 #include "lanupdate/updatequeue.h"
 #include "testfiles.h"
@@ -94,6 +95,7 @@ class tst_DownloadExtractFirmware : public QObject
 
     FirmwareServerProcess m_server;
     TinyHttpServer m_tiny;
+    FirmwareReleaseDb m_db;                    // as served
     QMap<QString, FirmwareRelease> m_releases; // as served, by package name
     std::unique_ptr<QTemporaryDir> m_root;
     QString folder() const { return m_root->filePath(QStringLiteral("Firmware")); }
@@ -113,11 +115,10 @@ private slots:
         QSignalSpy done(&database, &FileDownloader::statusChanged);
         database.start();
         QVERIFY(done.wait(10000));
-        FirmwareReleaseDb db;
-        QCOMPARE(db.parse(database.data()), 0);
-        for (int i = 0; i < db.count(); ++i) {
+        QCOMPARE(m_db.parse(database.data()), 0);
+        for (int i = 0; i < m_db.count(); ++i) {
             FirmwareRelease release;
-            db.recordAt(i, release);
+            m_db.recordAt(i, release);
             m_releases.insert(release.downloadLoc.section('/', -1), release);
         }
         QVERIFY(m_tiny.listen());
@@ -241,6 +242,38 @@ private slots:
         if (job && status.first().at(1).toInt() == 0 && release.unpackedFileInfo.isEmpty())
             QVERIFY(QFileInfo(UpdateQueue::firmwareFiles(release, folder()).paths.value(0)).isFile());
         QCOMPARE(readFile(m_root->filePath(QStringLiteral("evil.bin"))), QByteArray("outside"));
+    }
+
+    // An offline batch downloads each chosen release that is offered and not yet present, once.
+    void offlineBatch()
+    {
+        OfflineDownloadBatch batch(folder(), m_db);
+        QCOMPARE(batch.offeredReleases().size(), 13); // not: USB only (10, 11), a newer build needed (13)
+        QVERIFY(unpackDemo(QStringLiteral("k5r_105.zip"), folder()));
+        QSignalSpy present(&batch, &OfflineDownloadBatch::presentChecked);
+        batch.checkPresent();
+        QVERIFY(present.wait(10000));
+        QCOMPARE(batch.presentReleases(), QList<int>{6});
+        QSignalSpy progress(&batch, &OfflineDownloadBatch::progressChanged);
+        QSignalSpy finished(&batch, &OfflineDownloadBatch::finished);
+        QCOMPARE(batch.start({5, 6, 10, 13, -1, 16, 5, 4}), 2);
+        QCOMPARE(batch.start({3}), 0); // one batch at a time
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first(), QVariantList{false});
+        QVERIFY(!progress.isEmpty() && progress.last().at(1).toLongLong() == 15071 + 6324); // the expected total
+        QCOMPARE(m_server.events(QStringLiteral("httpRequest")).size(), 2);
+        QVERIFY(!batch.isRunning() && batch.start({6, 10}) == 0);
+
+        // A release refused at once still ends its batch through the event loop.
+        FirmwareReleaseDb hostile;
+        QCOMPARE(hostile.parse("{\"info\": {}, \"firmware\": [{\"models\": [\"X\"], \"updateViaHTTP\": 1,"
+                               " \"downloadLoc\": \"http://127.0.0.1:1/a%2Fevil.bin\"}]}"), 0);
+        OfflineDownloadBatch refused(folder(), hostile);
+        QSignalSpy refusedEnd(&refused, &OfflineDownloadBatch::finished);
+        QCOMPARE(refused.start({0}), 1);
+        QVERIFY(refusedEnd.isEmpty() && refused.isRunning() && refused.totalBytes() == -1);
+        QVERIFY(refusedEnd.wait(5000));
+        QCOMPARE(refusedEnd.first(), QVariantList{true});
     }
 
     void extractionCap_data()
