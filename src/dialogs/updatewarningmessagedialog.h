@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
 
 namespace Ui {
 class UpdateWarningMessageDialog;
 }
 
 // "Firmware Update Cautions": the operator must confirm having read the
-// cautions before the first LAN update of a run.
+// cautions (UpdateCautions) before the first LAN update of a run.
 class UpdateWarningMessageDialog : public QDialog
 {
     Q_OBJECT
@@ -16,9 +15,6 @@ class UpdateWarningMessageDialog : public QDialog
 public:
     explicit UpdateWarningMessageDialog(QWidget *parent = nullptr);
     ~UpdateWarningMessageDialog() override;
-
-    // The cautions in order, as rich text without their numbers.
-    static QStringList cautions();
 
 private slots:
     void on_checkBox_stateChanged(int state);
