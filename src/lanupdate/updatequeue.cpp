@@ -194,12 +194,15 @@ int confirmationMinutes(int seconds)
 ConfirmationTexts confirmationTexts(const DisplayList &list, bool showAssetTag, int plannedSeconds)
 {
     ConfirmationTexts texts;
+    texts.plannedSeconds = plannedSeconds;
     bool note1 = false;
     bool note2 = false;
     QString rows;
-    for (const DISPLAY_LIST_ENTRY &e : list) {
+    for (int row = 0; row < list.size(); ++row) {
+        const DISPLAY_LIST_ENTRY &e = list.at(row);
         if (!isCandidate(e))
             continue;
+        texts.listedRows.append(row);
         QString notes;
         if (e.powerCycleKind == 2) {
             notes += tr("See note 1.");
@@ -236,7 +239,8 @@ ConfirmationTexts confirmationTexts(const DisplayList &list, bool showAssetTag, 
     if (plannedSeconds > 0)
         texts.below += tr("<br>The update process will take at least %1 minutes during which time the screens will go blank and the displays will be inoperable.<br>")
                            .arg(confirmationMinutes(plannedSeconds));
-    texts.below += tr("<br><b>Are you sure you want to proceed?</b>");
+    texts.question = tr("<br><b>Are you sure you want to proceed?</b>");
+    texts.below += texts.question;
     return texts;
 }
 

@@ -91,6 +91,9 @@ struct ConfirmationTexts
     QString table;
     QString below;
     int rows = 0;
+    QList<int> listedRows; // the list's rows in the table, in its order
+    int plannedSeconds = 0;
+    QString question; // the end of `below`
 };
 ConfirmationTexts confirmationTexts(const DisplayList &list, bool showAssetTag, int plannedSeconds);
 
