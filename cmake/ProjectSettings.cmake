@@ -35,6 +35,15 @@ function(vdfu_add_library name)
     endif()
 endfunction()
 
+# Adds a subsystem's part of the fleet engine, the widget-free work that the
+# main window and the command line share (src/app/fleetengine.h): its sources
+# in the subsystem's folder and the libraries they use.
+function(vdfu_add_engine_part)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    target_sources(vdfu_engine PRIVATE ${ARG_SOURCES})
+    target_link_libraries(vdfu_engine PUBLIC ${ARG_LIBS})
+endfunction()
+
 # Adds a subsystem's part of the main window from the subsystem's own folder:
 # sources that implement main-window slots (they include its form) and the
 # libraries they use. The app folder, which declares the window, comes first.

@@ -3,19 +3,18 @@
 #include "ui_pdfirmuptool.h"
 
 #include "app/commandstate.h"
+#include "app/fleetengine.h"
 #include "app/installlayout.h"
 #include "app/logsink.h"
 #include "app/mainsettings.h"
 #include "app/sv_information_dialog.h"
 #include "app/timing.h"
-#include "catalogue/firmwarefolder.h"
+#include "catalogue/firmwareserver.h"
 #include "discovery/addresslist.h"
-#include "discovery/displaysearchudp.h"
 #include "dialogs/messageboxes.h"
 #include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
 #include "displaylist/mysortfilterproxymodel.h"
-#include "download/firmwarefiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,7 +31,6 @@ namespace {
 const QSize kDefaultWindowSize(871, 566);
 // Columns follow their contents at most this often while results pour in.
 constexpr int kColumnResizeDelayMs = 150;
-const int kSelectorAll = -2;
 const int kSelectorNone = -1;
 
 QSize desktopSize()
@@ -52,7 +50,9 @@ PDFirmUpTool::Environment PDFirmUpTool::Environment::system()
     environment.interfaces = LanInterfaces::fromSystem();
     environment.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     environment.readmeFolder = InstallLayout::readmeFolder(QCoreApplication::applicationDirPath());
-    environment.updateJournalFile = UpdateJournal::defaultPath();
+    const FleetEngine::Environment engine = FleetEngine::Environment::system();
+    environment.updateJournalFile = engine.updateJournalFile;
+    environment.updateLockFile = engine.updateLockFile;
     return environment;
 }
 
@@ -66,44 +66,37 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     , ui(new Ui::PDFirmUpTool)
     , m_readmeFolder(environment.readmeFolder)
     , m_documentsFolder(environment.documentsFolder)
-    , m_interfaces(environment.interfaces)
-    , m_updateJournal(environment.updateJournalFile)
 {
     ui->setupUi(this);
-    m_firmUpdateTimer.setInterval(Timing::scaled(1000));
     m_columnResizeTimer.setSingleShot(true);
     m_columnResizeTimer.setInterval(kColumnResizeDelayMs);
     connect(&m_columnResizeTimer, &QTimer::timeout, this, &PDFirmUpTool::resizeColumnsToContents);
-    connect(&m_firmUpdateTimer, &QTimer::timeout, this, &PDFirmUpTool::FirmUpdateTimerHandle);
 
     m_logWindow = new SV_Information_Dialog(this);
     m_logWindow->hide();
     // The maintenance commands stay out of sight; their shortcuts still work.
     ui->menuDebug->menuAction()->setVisible(false);
     addActions(ui->menuDebug->actions());
+    LogSink::install(m_logWindow);
+
+    FleetEngine::Environment engine;
+    engine.interfaces = environment.interfaces;
+    engine.documentsFolder = environment.documentsFolder;
+    engine.updateJournalFile = environment.updateJournalFile;
+    engine.updateLockFile = environment.updateLockFile;
+    engine.databaseUrl = releaseDatabaseUrl(firmwareServerBaseUrl());
+    m_engine = new FleetEngine(engine, this);
 
     fillInterfaceSelector();
     loadSettings();
-
-    m_udpSearch = new DisplaySearchUDP(this);
-    connect(m_udpSearch, &DisplaySearchUDP::device_results, this,
-            &PDFirmUpTool::device_results_DisplaySearchUDP);
-    connect(m_udpSearch, &DisplaySearchUDP::finished, this, &PDFirmUpTool::finished_DisplaySearchUDP);
-
-    LogSink::install(m_logWindow);
-    m_cacheFolder = localFirmwareFolder(true, environment.documentsFolder);
-    qInfo() << "Local cache folder:" << m_cacheFolder;
-    // No download has started yet: temporary files are left over from a run that ended abruptly.
-    FirmwareFiles::removeTemporaryFiles(m_cacheFolder);
-
+    connectEngine();
     setUpDisplayTable();
     buildSearchMenu();
-    createReleaseDbRetrieval();
-    downloadJsonData();
+    m_engine->retrieveReleaseDatabase();
     addStatusBarWidgets();
     update_ui(false);
     // Once the window is up: updates that the last run left running.
-    QTimer::singleShot(0, this, &PDFirmUpTool::reportInterruptedUpdates);
+    QTimer::singleShot(0, m_engine, &FleetEngine::reportInterruptedUpdates);
 }
 
 PDFirmUpTool::~PDFirmUpTool()
@@ -117,12 +110,13 @@ PDFirmUpTool::~PDFirmUpTool()
 void PDFirmUpTool::fillInterfaceSelector()
 {
     QComboBox *selector = ui->interface_selection_comboBox;
-    if (m_interfaces.isEmpty())
+    const LanInterfaceList &interfaces = m_engine->interfaces();
+    if (interfaces.isEmpty())
         selector->addItem(tr("None"), kSelectorNone);
     else
-        selector->addItem(tr("All"), kSelectorAll);
-    for (int i = 0; i < m_interfaces.size(); ++i)
-        selector->addItem(m_interfaces.at(i).name, i);
+        selector->addItem(tr("All"), FleetEngine::kAllInterfaces);
+    for (int i = 0; i < interfaces.size(); ++i)
+        selector->addItem(interfaces.at(i).name, i);
     selector->hide();
     ui->interface_selection_label->hide();
 }
@@ -131,19 +125,20 @@ void PDFirmUpTool::loadSettings()
 {
     auto store = SettingsStores::openMainStore();
     const MainSettings settings = MainSettings::load(*store);
-    m_multiUpdateLimit = settings.multiUpdateLimit;
-    m_legacyEnabled = settings.legacyEnabled;
+    m_engine->setMultiUpdateLimit(settings.multiUpdateLimit);
+    m_engine->setLegacyEnabled(settings.legacyEnabled);
     resize(restoredWindowSize(settings.windowSize, desktopSize(), kDefaultWindowSize));
 
     QList<int> itemValues;
     for (int i = 0; i < ui->interface_selection_comboBox->count(); ++i)
         itemValues.append(ui->interface_selection_comboBox->itemData(i).toInt());
     ui->interface_selection_comboBox->setCurrentIndex(
-        interfaceSelectorPosition(itemValues, settings.lanDeviceIndex, m_interfaces.size()));
+        interfaceSelectorPosition(itemValues, settings.lanDeviceIndex, m_engine->interfaces().size()));
 
     m_ipScanText = settings.ipScanText;
-    m_targetAddresses = AddressList::addressesFromText(m_ipScanText);
+    m_engine->setTargetAddresses(AddressList::addressesFromText(m_ipScanText));
     ui->actionShow_Asset_Tag_column->setChecked(settings.showAssetTagColumn);
+    m_engine->setShowAssetTag(settings.showAssetTagColumn);
     ui->actionShow_MAC_Address_column->setChecked(settings.showMacAddressColumn);
 }
 
@@ -153,9 +148,9 @@ void PDFirmUpTool::saveSettings()
     const QVariant selectorValue = ui->interface_selection_comboBox->currentData();
     settings.saveLanDeviceIndex = selectorValue.isValid();
     settings.lanDeviceIndex = selectorValue.toInt();
-    settings.multiUpdateLimit = m_multiUpdateLimit;
+    settings.multiUpdateLimit = m_engine->multiUpdateLimit();
     settings.windowSize = size();
-    settings.legacyEnabled = m_legacyEnabled;
+    settings.legacyEnabled = m_engine->legacyEnabled();
     settings.showAssetTagColumn = ui->actionShow_Asset_Tag_column->isChecked();
     settings.showMacAddressColumn = ui->actionShow_MAC_Address_column->isChecked();
     settings.ipScanText = m_ipScanText;
@@ -169,13 +164,13 @@ void PDFirmUpTool::setUpDisplayTable()
     ui->download_pushButton->setEnabled(false);
 
     m_model = new displayListModel(this);
-    m_model->setLegacyEnabled(m_legacyEnabled);
-    m_model->setDisplayList(&m_displayList);
+    m_model->setLegacyEnabled(m_engine->legacyEnabled());
+    m_model->setDisplayList(m_engine->displayList());
     m_proxy = new MySortFilterProxyModel(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->sort(displayListModel::ActionColumn, Qt::AscendingOrder);
     table->setModel(m_proxy);
-    table->setDisplayList(&m_displayList);
+    table->setDisplayList(m_engine->displayList());
     table->setSortingEnabled(true);
     table->sortByColumn(displayListModel::ActionColumn, Qt::AscendingOrder);
 
@@ -225,7 +220,7 @@ void PDFirmUpTool::buildSearchMenu()
 
 void PDFirmUpTool::attachSearchMenu()
 {
-    ui->pushButtonSearch->setMenu(m_targetAddresses.isEmpty() ? nullptr : m_searchMenu);
+    ui->pushButtonSearch->setMenu(m_engine->targetAddresses().isEmpty() ? nullptr : m_searchMenu);
 }
 
 void PDFirmUpTool::addStatusBarWidgets()
@@ -236,34 +231,40 @@ void PDFirmUpTool::addStatusBarWidgets()
     layout->setSpacing(0);
     m_cancelDownloadsButton = new QPushButton(tr("Cancel downloads"), container);
     connect(m_cancelDownloadsButton, &QPushButton::clicked, this, &PDFirmUpTool::cancel_download_clicked);
+    connect(m_engine, &FleetEngine::downloadsRunning, m_cancelDownloadsButton, &QWidget::setVisible);
     layout->addWidget(m_cancelDownloadsButton);
     ui->statusBar->addPermanentWidget(container);
     m_cancelDownloadsButton->hide();
 }
 
-QList<QHostAddress> PDFirmUpTool::allBroadcastAddresses() const
+void PDFirmUpTool::connectEngine()
 {
-    return LanInterfaces::allBroadcastAddresses(m_interfaces);
-}
-
-LanInterfaceInfo PDFirmUpTool::interfaceAt(int index) const
-{
-    return LanInterfaces::interfaceAt(m_interfaces, index);
+    connect(m_engine, &FleetEngine::rowsAdded, this, &PDFirmUpTool::addRow);
+    connect(m_engine, &FleetEngine::rowChanged, this, &PDFirmUpTool::update_info);
+    connect(m_engine, &FleetEngine::listReset, this, &PDFirmUpTool::resetAll);
+    connect(m_engine, &FleetEngine::statusMessage, statusBar(), &QStatusBar::showMessage);
+    connect(m_engine, &FleetEngine::stateChanged, this, qOverload<bool>(&PDFirmUpTool::update_ui));
+    connect(m_engine, &FleetEngine::databaseReady, this, &PDFirmUpTool::releaseDatabaseReady);
+    connect(m_engine, &FleetEngine::lanUpdateReady, this, &PDFirmUpTool::confirm_firmware_update);
+    connect(m_engine, &FleetEngine::usbDriveReady, this, &PDFirmUpTool::openUsbDriveDialog);
+    const auto inform = [this](const QString &text) { MessageBoxes::information(this, windowTitle(), text); };
+    connect(m_engine, &FleetEngine::downloadFailed, this, inform);
+    connect(m_engine, &FleetEngine::updateRefused, this, inform);
+    connect(m_engine, &FleetEngine::interruptedUpdates, this, inform);
 }
 
 QString PDFirmUpTool::buildDisplayInfoHtml(int row) const
 {
     PanelContext context;
     context.startupFinished = m_startupFinished;
-    context.searching = m_searching;
-    context.databaseLoaded = m_databaseLoaded;
-    context.rowCount = m_displayList.size();
-    const bool valid = row >= 0 && row < m_displayList.size();
+    const DisplayList &list = m_engine->displays();
+    context.searching = m_engine->searching();
+    context.databaseLoaded = m_engine->databaseLoaded();
+    context.rowCount = list.size();
+    const bool valid = row >= 0 && row < list.size();
     PanelReleaseFacts facts;
     FirmwareRelease release;
-    if (valid
-        && m_releaseDb.findForDisplay(m_displayList.at(row).modelName, m_displayList.at(row).serialNumber,
-                                      release) == 0) {
+    if (valid && m_engine->releaseDb().findForDisplay(list.at(row).modelName, list.at(row).serialNumber, release) == 0) {
         facts.found = true;
         const int codes[3] = {release.powerLEDBinkCodeProgress, release.powerLEDBinkCodeDone,
                               release.powerLEDBinkCodeError};
@@ -274,7 +275,7 @@ QString PDFirmUpTool::buildDisplayInfoHtml(int row) const
         for (const DocumentationLink &link : qAsConst(release.documentationList))
             facts.documentation.append({link.name, link.url});
     }
-    return ::buildDisplayInfoHtml(valid ? &m_displayList.at(row) : nullptr, facts, context);
+    return ::buildDisplayInfoHtml(valid ? &list.at(row) : nullptr, facts, context);
 }
 
 int PDFirmUpTool::currentRow() const
@@ -302,7 +303,7 @@ void PDFirmUpTool::resizeColumnsToContents()
     // While results pour in, columns follow the rows in view, a cost that
     // does not grow with the fleet; once the list settles they fit every row.
     MyTableView *table = ui->display_list_tableView;
-    const bool settling = m_searching || m_pendingTcpReplies != 0;
+    const bool settling = m_engine->searching() || m_engine->pendingControlReplies() != 0;
     table->horizontalHeader()->setResizeContentsPrecision(settling ? 0 : -1);
     for (int column = 0; column < displayListModel::ColumnCount - 1; ++column)
         table->resizeColumnToContents(column);
@@ -321,16 +322,7 @@ void PDFirmUpTool::update_ui(bool update_description_text)
         m_columnResizeTimer.start();
 
     const int row = currentRow();
-    BusyState state;
-    state.searching = m_searching;
-    state.pendingTcpReplies = m_pendingTcpReplies;
-    state.activeDownloads = m_activeDownloads;
-    state.runningUpdates = m_runningUpdates;
-    state.downloadBatchPending = m_downloadForUsbDrive || m_downloadForModelUsbDrive || m_downloadForLanUpdate;
-    state.powerSaveChangePending = m_powerSaveChangePending;
-    state.databaseLoaded = m_databaseLoaded;
-    state.hasTargetAddresses = !m_targetAddresses.isEmpty();
-    state.list = tallyDisplayList(m_displayList, row);
+    const BusyState state = m_engine->busyState(row);
     const CommandStates commands = commandStates(state);
 
     setWaitCursor(commands.waitCursor);
@@ -343,7 +335,7 @@ void PDFirmUpTool::update_ui(bool update_description_text)
     ui->actionRefreshAll->setEnabled(commands.refreshAll);
     ui->actionRefreshSelected->setEnabled(commands.refreshSelected);
 
-    const DISPLAY_LIST_ENTRY *current = state.list.hasCurrent ? &m_displayList.at(row) : nullptr;
+    const DISPLAY_LIST_ENTRY *current = state.list.hasCurrent ? &m_engine->displays().at(row) : nullptr;
     if (update_description_text) {
         // Laying out the panel again is costly; skip it when nothing changed.
         const QString html = buildDisplayInfoHtml(current ? row : -1);
@@ -376,7 +368,7 @@ void PDFirmUpTool::selectionCurrentRowChanged(const QModelIndex &current, const 
 
 void PDFirmUpTool::closeEvent(QCloseEvent *event)
 {
-    if (m_runningUpdates != 0) {
+    if (m_engine->runningUpdates() != 0) {
         const QMessageBox::StandardButton answer = MessageBoxes::warning(
             this, windowTitle(), tr("Firmware update is in progress.\n\nAre you sure you want to quit?"),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);

@@ -5,6 +5,7 @@
 
 #include "ui_pdfirmuptool.h"
 
+#include "app/fleetengine.h"
 #include "app/sv_information_dialog.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/messageboxes.h"
@@ -37,7 +38,7 @@ void PDFirmUpTool::on_actionExport_display_list_triggered()
     const QString path = DisplayListExport::withCsvSuffix(chosen);
     const QString shownPath = QDir::toNativeSeparators(path);
     QString error;
-    if (!DisplayListExport::writeCsvFile(path, *m_proxy, m_displayList, &error)) {
+    if (!DisplayListExport::writeCsvFile(path, *m_proxy, m_engine->displays(), &error)) {
         MessageBoxes::warning(this, windowTitle(),
                               tr("Unable to export the display list to %1:\n%2", "1=file name 2=reason")
                                   .arg(shownPath, error),
@@ -68,6 +69,7 @@ void PDFirmUpTool::on_actionLog_triggered()
 void PDFirmUpTool::on_actionShow_Asset_Tag_column_toggled(bool checked)
 {
     ui->display_list_tableView->setColumnHidden(displayListModel::AssetTagColumn, !checked);
+    m_engine->setShowAssetTag(checked);
 }
 
 void PDFirmUpTool::on_actionShow_MAC_Address_column_toggled(bool checked)
@@ -77,17 +79,7 @@ void PDFirmUpTool::on_actionShow_MAC_Address_column_toggled(bool checked)
 
 void PDFirmUpTool::on_deselect_all_pushButton_clicked()
 {
-    bool changed = false;
-    for (int row = 0; row < m_displayList.size(); ++row) {
-        DISPLAY_LIST_ENTRY &entry = m_displayList[row];
-        // A row with an update session keeps its check: it is part of that update.
-        if (entry.updateClient || !entry.selectedForUpdate)
-            continue;
-        entry.selectedForUpdate = false;
-        emit update_info(row);
-        changed = true;
-    }
-    if (changed)
+    if (m_engine->deselectAll())
         update_ui(true);
 }
 
@@ -100,9 +92,7 @@ void PDFirmUpTool::on_actionRefreshSelected_triggered()
 
 void PDFirmUpTool::on_actionRefreshAll_triggered()
 {
-    // The size is read on every pass: a refresh may change the list.
-    for (int row = 0; row < m_displayList.size(); ++row)
-        refresh_row_by_TcpClient(row);
+    m_engine->refreshAll();
 }
 
 void PDFirmUpTool::on_actionConfigureAdvanced_search_network_triggered()
@@ -110,7 +100,7 @@ void PDFirmUpTool::on_actionConfigureAdvanced_search_network_triggered()
     AdvancedIPSearchDialog dialog(m_ipScanText, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_targetAddresses = dialog.addressList();
+    m_engine->setTargetAddresses(dialog.addressList());
     m_ipScanText = dialog.text();
     attachSearchMenu();
     update_ui(false);
@@ -118,17 +108,18 @@ void PDFirmUpTool::on_actionConfigureAdvanced_search_network_triggered()
 
 void PDFirmUpTool::on_actionOption_T_triggered()
 {
-    OptionSetting dialog(m_databaseHasLegacyModels, m_legacyEnabled, m_multiUpdateLimit, this);
+    OptionSetting dialog(m_engine->databaseHasLegacyModels(), m_engine->legacyEnabled(), m_engine->multiUpdateLimit(),
+                         this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_legacyEnabled = dialog.legacyEnabled();
-    m_multiUpdateLimit = dialog.multiUpdateLimit();
-    m_model->setLegacyEnabled(m_legacyEnabled);
+    m_engine->setLegacyEnabled(dialog.legacyEnabled());
+    m_engine->setMultiUpdateLimit(dialog.multiUpdateLimit());
+    m_model->setLegacyEnabled(dialog.legacyEnabled());
 }
 
 void PDFirmUpTool::on_actionVersion_A_triggered()
 {
-    About_Dialog dialog(this, QString::number(m_databaseVersion));
+    About_Dialog dialog(this, QString::number(m_engine->databaseVersion()));
     dialog.exec();
 }
 

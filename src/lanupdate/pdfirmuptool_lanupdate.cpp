@@ -1,45 +1,16 @@
-// The main window's side of LAN updates: the confirmation, the power-save
-// changes that must come first, one update session per checked display,
-// the queue tick that runs sessions within the simultaneous-update limit and
-// copies their progress into the rows, the check of each updated display
-// once it has restarted, cancelling queued updates, and the journal that
-// keeps track of running updates across an abrupt end.
+// The main window's side of LAN updates: the update cautions (once per run)
+// and the confirmation that the engine's queue waits for, and cancelling
+// queued updates.
 #include "app/pdfirmuptool.h"
 
-#include "ui_pdfirmuptool.h"
-
+#include "app/fleetengine.h"
 #include "dialogs/confirmwithscrollmsgareadialog.h"
-#include "dialogs/messageboxes.h"
 #include "dialogs/updatewarningmessagedialog.h"
-#include "discovery/controlprotocol.h"
-#include "discovery/tcpclient.h"
-#include "displaylist/updatestatus.h"
-#include "lanupdate/httpclient.h"
 #include "lanupdate/updatequeue.h"
-#include "lanupdate/updateverifier.h"
-
-#include <QSet>
-#include <QStatusBar>
 
 void PDFirmUpTool::confirm_firmware_update()
 {
-    // Rows that will be refused are neither offered nor switched out of power-save mode.
-    const QList<UpdateQueue::PlannedRow> plans = planFirmwareUpdates();
-    QSet<int> refused;
-    DisplayList offered = m_displayList;
-    for (const UpdateQueue::PlannedRow &plan : plans) {
-        if (plan.refusal == UpdateQueue::Refusal::None || plan.refusal == UpdateQueue::Refusal::UnknownSeries)
-            continue;
-        refused.insert(plan.row);
-        offered[plan.row].selectedForUpdate = false;
-    }
-    const UpdateQueue::ConfirmationTexts texts = UpdateQueue::confirmationTexts(
-        offered, ui->actionShow_Asset_Tag_column->isChecked(),
-        UpdateQueue::plannedSecondsEstimate(offered, m_multiUpdateLimit));
-    if (texts.rows == 0) {
-        reportQueueRefusals(plans);
-        return;
-    }
+    const UpdateQueue::ConfirmationTexts texts = m_engine->confirmationTexts();
     if (!m_cautionsAccepted) {
         UpdateWarningMessageDialog cautions(this);
         if (cautions.exec() != QDialog::Accepted)
@@ -47,229 +18,11 @@ void PDFirmUpTool::confirm_firmware_update()
         m_cautionsAccepted = true;
     }
     ConfirmWithScrollMsgAreaDialog confirmation(this, windowTitle(), texts.heading, texts.table, texts.below);
-    if (confirmation.exec() != QDialog::Accepted)
-        return;
-
-    m_powerSaveChangePending = false;
-    for (int row = 0; row < m_displayList.size(); ++row) {
-        DISPLAY_LIST_ENTRY &entry = m_displayList[row];
-        if (!UpdateQueue::powerSaveChangeStartable(entry) || refused.contains(row))
-            continue;
-        entry.commStatus = 0;
-        m_powerSaveChangePending = true;
-        qInfo() << "Display #" << row + 1 << "Requesting Power Save Mode change. Model:" << entry.modelName;
-        startTcpClient(row, TCP_REQ_POWER_SAVE_OFF, &PDFirmUpTool::perform_request_TcpClient);
-        emit update_info(row);
-    }
-    if (!m_powerSaveChangePending)
-        queueFirmwareUpdates();
-    else
-        update_ui(true);
-}
-
-QList<UpdateQueue::PlannedRow> PDFirmUpTool::planFirmwareUpdates() const
-{
-    return UpdateQueue::planQueue(m_displayList, [this](const DISPLAY_LIST_ENTRY &e, UpdateQueue::FirmwareFileList *files) {
-        FirmwareRelease release;
-        if (m_releaseDb.findForDisplay(e.modelName, e.serialNumber, release) != 0)
-            return false;
-        *files = UpdateQueue::firmwareFiles(release, m_cacheFolder);
-        return true;
-    });
-}
-
-void PDFirmUpTool::reportQueueRefusals(const QList<UpdateQueue::PlannedRow> &plans)
-{
-    QStringList texts;
-    for (const UpdateQueue::PlannedRow &plan : plans) {
-        const QString text = UpdateQueue::reportRefusal(m_displayList, plan);
-        if (!text.isEmpty())
-            texts.append(text);
-    }
-    // Kept on the status line until the next queueing: the tick rewrites it every second.
-    m_queueRefusals = texts.join(QLatin1Char(' '));
-    if (!m_queueRefusals.isEmpty())
-        statusBar()->showMessage(m_queueRefusals);
-}
-
-void PDFirmUpTool::queueFirmwareUpdates()
-{
-    bool queued = false;
-    const QList<UpdateQueue::PlannedRow> plans = planFirmwareUpdates();
-    for (const UpdateQueue::PlannedRow &plan : plans) {
-        const int i = plan.row;
-        DISPLAY_LIST_ENTRY &entry = m_displayList[i];
-        const QStringList &paths = plan.files.paths;
-        for (int k = 0; k < paths.size(); ++k) {
-            if (!plan.files.unpacked)
-                qInfo() << "Display #" << i + 1 << "Firmware file" << paths.at(k)
-                        << "is ready for ModelName:" << entry.modelName;
-            else
-                qInfo() << "Display #" << i + 1 << "Firmware file #" << k + 1 << paths.at(k)
-                        << "is ready for ModelName:" << entry.modelName;
-        }
-        if (plan.refusal != UpdateQueue::Refusal::None)
-            continue;
-        if (!entry.updateClient)
-            entry.updateClient = new HttpClient(this);
-        const QString address = displayAddressText(entry.updateAddress());
-        LanUpdate::SlotFlags pending{};
-        for (int k = 0; k < LanUpdate::kSlotCount; ++k)
-            pending[k] = k < entry.numPACComponents;
-        qInfo() << "Display #" << i + 1 << "Queuing update for Model:" << entry.modelName
-                << "update IP address:" << address << "Update file:" << paths.value(0)
-                << "Component count:" << paths.size();
-        entry.updateClient->setup(i, address, paths, pending, 0, entry.seriesId, paths.size());
-        entry.updateClient->setDeadlineSecs(UpdateQueue::sessionDeadlineSecs(entry));
-        entry.updateStatus = UpdateStatus::Queued;
-        entry.updateCheck.clear();
-        entry.componentProgress.fill(-1);
-        entry.commStatus = 0;
-        emit update_info(i);
-        queued = true;
-    }
-    if (queued) {
-        m_runningUpdates = 0;
-        m_awaitingJournal = false;
-        m_firmUpdateTimer.start();
-    }
-    reportQueueRefusals(plans);
-    update_ui(true);
-}
-
-void PDFirmUpTool::FirmUpdateTimerHandle()
-{
-    // After the last session the tick goes on only until the journal says so too.
-    if (!m_awaitingJournal) {
-        if (serviceUpdateQueue())
-            return;
-        statusBar()->showMessage(withQueueRefusals(tr("Update finished")));
-        qInfo() << "All updates finished";
-    }
-    m_awaitingJournal = !writeUpdateJournal();
-    if (!m_awaitingJournal)
-        m_firmUpdateTimer.stop();
-}
-
-bool PDFirmUpTool::serviceUpdateQueue()
-{
-    UpdateQueue::SessionAccess access;
-    access.start = [this](int row) {
-        m_displayList[row].updateClient->start();
-        m_updateStarted.insert(row, QDateTime::currentDateTimeUtc());
-    };
-    access.read = [this](int row) {
-        UpdateQueue::SessionSnapshot s;
-        const HttpClient *client = m_displayList.at(row).updateClient;
-        if (!client) {
-            // Never lose a row: one without a session has nothing left to run.
-            s.status = UpdateStatus::HttpCommError;
-            return s;
-        }
-        s.status = client->status();
-        for (int k = 0; k < LanUpdate::kSlotCount; ++k) {
-            s.componentStatus[k] = client->componentStatus(k);
-            s.componentProgress[k] = client->componentProgress(k);
-        }
-        s.uploading = client->uploadState(s.uploadPercent);
-        return s;
-    };
-    access.release = [this](int row) {
-        releaseUpdateClient(row);
-        m_updateStarted.remove(row);
-    };
-    const UpdateQueue::PassResult pass =
-        UpdateQueue::servicePass(m_displayList, m_runningUpdates, m_multiUpdateLimit, access);
-    for (auto it = pass.completed.cbegin(); it != pass.completed.cend(); ++it)
-        checkUpdatedDisplay(it.key(), it.value());
-    for (int row : pass.changed)
-        emit update_info(row);
-    writeUpdateJournal();
-    statusBar()->showMessage(
-        withQueueRefusals(UpdateQueue::statusLine(m_runningUpdates, pass.queued, remainingSecondsEstimate())));
-    update_ui(!pass.finished.isEmpty());
-    return m_runningUpdates != 0;
-}
-
-QString PDFirmUpTool::withQueueRefusals(const QString &line) const
-{
-    return m_queueRefusals.isEmpty() ? line : line + QLatin1Char(' ') + m_queueRefusals;
-}
-
-int PDFirmUpTool::remainingSecondsEstimate() const
-{
-    return UpdateQueue::remainingSecondsEstimate(m_displayList, m_multiUpdateLimit);
-}
-
-void PDFirmUpTool::checkUpdatedDisplay(int row, const QString &firmwareBefore)
-{
-    DISPLAY_LIST_ENTRY &entry = m_displayList[row];
-    entry.updateCheck = UpdateVerifier::pendingText();
-    auto *verifier = new UpdateVerifier(this);
-    connect(verifier, &UpdateVerifier::finished, this, [this, verifier](const UpdateVerifier::Outcome &outcome) {
-        verifier->deleteLater();
-        qInfo() << "Display #" << outcome.row + 1 << "Firmware check after the update:"
-                << UpdateVerifier::resultName(outcome.result) << "Reported:" << outcome.reported
-                << "Expected:" << outcome.expected << "Before:" << outcome.previous
-                << "IP address:" << displayAddressText(outcome.address);
-        // The list may have been searched again meanwhile: the display's row now.
-        for (int i = 0; i < m_displayList.size(); ++i) {
-            if (m_displayList.at(i).ipAddress != outcome.address)
-                continue;
-            m_displayList[i].updateCheck = UpdateVerifier::outcomeText(outcome);
-            emit update_info(i);
-            update_ui(true);
-            break;
-        }
-    });
-    verifier->start(row, entry.ipAddress, UpdateVerifier::firmwareReadFlags(entry), entry.latestVersion,
-                    firmwareBefore);
-}
-
-void PDFirmUpTool::releaseUpdateClient(int row)
-{
-    DISPLAY_LIST_ENTRY &entry = m_displayList[row];
-    if (entry.updateClient)
-        entry.updateClient->deleteLater();
-    entry.updateClient = nullptr;
+    if (confirmation.exec() == QDialog::Accepted)
+        m_engine->confirmUpdates();
 }
 
 void PDFirmUpTool::on_actionCancel_all_queued_updates_via_LAN_triggered()
 {
-    const QList<int> cancelled =
-        UpdateQueue::cancelQueued(m_displayList, [this](int row) { releaseUpdateClient(row); });
-    for (int row : cancelled)
-        emit update_info(row);
-    if (!cancelled.isEmpty())
-        update_ui(true);
-}
-
-bool PDFirmUpTool::writeUpdateJournal()
-{
-    // Written only when a session starts, ends or changes step (or the last
-    // attempt failed): a write waits for the disk, and the journal needs no finer grain.
-    QList<UpdateJournal::Entry> entries;
-    for (int row = 0; row < m_displayList.size(); ++row) {
-        const DISPLAY_LIST_ENTRY &entry = m_displayList.at(row);
-        if (entry.updateStatus == UpdateStatus::Running)
-            entries.append(UpdateJournal::entryFor(row, entry, m_updateStarted.value(row)));
-    }
-    return m_updateJournal.keepInStep(entries);
-}
-
-void PDFirmUpTool::reportInterruptedUpdates()
-{
-    const QList<UpdateJournal::Entry> entries = m_updateJournal.read();
-    if (entries.isEmpty())
-        return;
-    for (const UpdateJournal::Entry &entry : entries) {
-        qInfo() << "Update interrupted by the end of the program: Model:" << entry.model << "Serial:"
-                << entry.serialNumber << "IP address:" << entry.address << "Last step:"
-                << UpdateJournal::stepText(entry.step) << "Started:" << entry.started.toString(Qt::ISODate);
-    }
-    const QString text = UpdateJournal::reportText(entries);
-    // Told once: the log keeps the details from now on. Should the removal
-    // fail, the queue tick of the next update tries again.
-    m_updateJournal.keepInStep({});
-    MessageBoxes::information(this, windowTitle(), text);
+    m_engine->cancelQueuedUpdates();
 }

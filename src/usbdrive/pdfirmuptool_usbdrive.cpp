@@ -3,18 +3,19 @@
 // search that leads to it for a display that is not on the network.
 #include "app/pdfirmuptool.h"
 
+#include "app/fleetengine.h"
 #include "usbdrive/createusbdrivedialog.h"
 #include "usbdrive/search_model_dialog.h"
 
 void PDFirmUpTool::openUsbDriveDialog(const FirmwareRelease &release)
 {
-    CreateUSBDriveDialog dialog(this, release, m_cacheFolder);
+    CreateUSBDriveDialog dialog(this, release, m_engine->firmwareFolder());
     dialog.exec();
 }
 
 void PDFirmUpTool::on_actionCreate_USB_drive_for_another_model_triggered()
 {
-    search_model_dialog dialog(this, m_releaseDb);
+    search_model_dialog dialog(this, m_engine->releaseDb());
     FirmwareRelease release;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedRelease(release) != 0)
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/fleetengine.h"
 #include "app/pdfirmuptool.h"
 #include "displaylist/displaylistmodel.h"
 
@@ -19,8 +20,9 @@ inline DISPLAY_LIST_ENTRY lanUpdatableRow(const QString &model = QStringLiteral(
     return e;
 }
 
-// Reaches into the main window's state for tests: the list, counters and
-// flags that other subsystems change while the program runs.
+// Reaches into the main window's state, and that of the fleet engine behind
+// it, for tests: the list, counters and flags that other subsystems change
+// while the program runs.
 class PDFirmUpToolTestAccess
 {
 public:
@@ -29,39 +31,41 @@ public:
     {
     }
 
-    DisplayList &list() { return w.m_displayList; }
+    DisplayList &list() { return e().m_displayList; }
     void appendRow(const DISPLAY_LIST_ENTRY &entry)
     {
-        w.m_displayList.append(entry);
-        emit w.addRow(w.m_displayList.size());
+        e().m_displayList.append(entry);
+        emit w.addRow(e().m_displayList.size());
         w.m_model->flush();
     }
     // Empties the list the way a new search does.
     void clearRows()
     {
-        w.m_displayList.clear();
+        e().m_displayList.clear();
         emit w.resetAll();
     }
     void updateUi() { w.update_ui(true); }
     void prepareUsbDriveForModel(const FirmwareRelease &release) { w.prepareUsbDriveForModel(release); }
 
-    int &runningUpdates() { return w.m_runningUpdates; }
-    bool updateQueueRunning() const { return w.m_firmUpdateTimer.isActive(); }
+    int &runningUpdates() { return e().m_runningUpdates; }
+    bool updateQueueRunning() const { return w.m_engine->m_firmUpdateTimer.isActive(); }
     // Queues the checked rows' updates as the confirmed command does.
-    void queueFirmwareUpdates() { w.queueFirmwareUpdates(); }
-    FirmwareReleaseDb &releaseDb() { return w.m_releaseDb; }
-    QString &cacheFolder() { return w.m_cacheFolder; }
-    int &pendingTcpReplies() { return w.m_pendingTcpReplies; }
-    bool &searching() { return w.m_searching; }
-    bool &powerSaveChangePending() { return w.m_powerSaveChangePending; }
-    bool &databaseLoaded() { return w.m_databaseLoaded; }
-    bool &databaseHasLegacyModels() { return w.m_databaseHasLegacyModels; }
-    QList<QHostAddress> &targetAddresses() { return w.m_targetAddresses; }
-    int &multiUpdateLimit() { return w.m_multiUpdateLimit; }
-    bool &legacyEnabled() { return w.m_legacyEnabled; }
+    void queueFirmwareUpdates() { e().queueFirmwareUpdates(); }
+    FirmwareReleaseDb &releaseDb() { return e().m_releaseDb; }
+    QString &cacheFolder() { return e().m_cacheFolder; }
+    int &pendingTcpReplies() { return e().m_pendingTcpReplies; }
+    bool &searching() { return e().m_searching; }
+    bool &powerSaveChangePending() { return e().m_powerSaveChangePending; }
+    bool &databaseLoaded() { return e().m_databaseLoaded; }
+    bool &databaseHasLegacyModels() { return e().m_databaseHasLegacyModels; }
+    QList<QHostAddress> &targetAddresses() { return e().m_targetAddresses; }
+    int &multiUpdateLimit() { return e().m_multiUpdateLimit; }
+    bool &legacyEnabled() { return e().m_legacyEnabled; }
     displayListModel *model() const { return w.m_model; }
-    DisplaySearchUDP *search() const { return w.m_udpSearch; }
+    DisplaySearchUDP *search() const { return w.m_engine->m_udpSearch; }
 
 private:
+    FleetEngine &e() { return *w.m_engine; }
+
     PDFirmUpTool &w;
 };

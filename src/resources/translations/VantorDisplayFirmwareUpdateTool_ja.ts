@@ -573,6 +573,71 @@
     </message>
 </context>
 <context>
+    <name>FleetEngine</name>
+    <message>
+        <source>Another program (%1, process %2) is updating displays. Try again when it has finished.</source>
+        <comment>1=program name 2=process id</comment>
+        <translation>別のプログラム (%1、プロセス %2) がディスプレイを更新しています。終了してからもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Another program is updating displays. Try again when it has finished.</source>
+        <translation>別のプログラムがディスプレイを更新しています。終了してからもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>検索しています...</translation>
+    </message>
+    <message>
+        <source>Search error</source>
+        <translation>検索エラー</translation>
+    </message>
+    <message>
+        <source>Searching... Found %1 display(s) on LAN</source>
+        <comment>1=number of displays found</comment>
+        <translation>検索しています... LAN 上で %1 台のディスプレイが見つかりました</translation>
+    </message>
+    <message>
+        <source>Found %1 display(s) on LAN</source>
+        <comment>1=number of displays</comment>
+        <translation>LAN 上で %1 台のディスプレイが見つかりました</translation>
+    </message>
+    <message>
+        <source>Refreshing display information from %1 display(s)...</source>
+        <comment>1=number of displays</comment>
+        <translation>%1 台のディスプレイの情報を更新しています...</translation>
+    </message>
+    <message>
+        <source>The firmware folder is not available.</source>
+        <translation>ファームウェア フォルダーを使用できません。</translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>ダウンロード エラー</translation>
+    </message>
+    <message>
+        <source>Downloading %1 files</source>
+        <comment>1=number of downloads</comment>
+        <translation>%1 個のファイルをダウンロード中</translation>
+    </message>
+    <message>
+        <source>Downloading %1% %2</source>
+        <comment>1=progress percentage 2=message</comment>
+        <translation>ダウンロード中 %1% %2</translation>
+    </message>
+    <message>
+        <source>Download complete</source>
+        <translation>ダウンロード完了</translation>
+    </message>
+    <message>
+        <source>Download canceled</source>
+        <translation>ダウンロードをキャンセルしました</translation>
+    </message>
+    <message>
+        <source>Update finished</source>
+        <translation>更新が終了しました</translation>
+    </message>
+</context>
+<context>
     <name>HttpClient</name>
     <message>
         <source>Upload failed. Retrying...</source>
@@ -896,65 +961,12 @@ Are you sure you want to quit?</source>
         <translation>README ファイルを開けません。</translation>
     </message>
     <message>
-        <source>Searching...</source>
-        <translation>検索しています...</translation>
-    </message>
-    <message>
-        <source>Search error</source>
-        <translation>検索エラー</translation>
-    </message>
-    <message>
-        <source>Searching... Found %1 display(s) on LAN</source>
-        <comment>1=number of displays found</comment>
-        <translation>検索しています... LAN 上で %1 台のディスプレイが見つかりました</translation>
-    </message>
-    <message>
-        <source>Found %1 display(s) on LAN</source>
-        <comment>1=number of displays</comment>
-        <translation>LAN 上で %1 台のディスプレイが見つかりました</translation>
-    </message>
-    <message>
-        <source>Refreshing display information from %1 display(s)...</source>
-        <comment>1=number of displays</comment>
-        <translation>%1 台のディスプレイの情報を更新しています...</translation>
-    </message>
-    <message>
-        <source>The firmware folder is not available.</source>
-        <translation>ファームウェア フォルダーを使用できません。</translation>
-    </message>
-    <message>
-        <source>Downloading %1 files</source>
-        <comment>1=number of downloads</comment>
-        <translation>%1 個のファイルをダウンロード中</translation>
-    </message>
-    <message>
-        <source>Downloading %1% %2</source>
-        <comment>1=progress percentage 2=message</comment>
-        <translation>ダウンロード中 %1% %2</translation>
-    </message>
-    <message>
-        <source>Download complete</source>
-        <translation>ダウンロード完了</translation>
-    </message>
-    <message>
-        <source>Download canceled</source>
-        <translation>ダウンロードをキャンセルしました</translation>
-    </message>
-    <message>
-        <source>Download error</source>
-        <translation>ダウンロード エラー</translation>
-    </message>
-    <message>
         <source>No Files to clear</source>
         <translation>消去するファイルはありません</translation>
     </message>
     <message>
         <source>Files cleared</source>
         <translation>ファイルを消去しました</translation>
-    </message>
-    <message>
-        <source>Update finished</source>
-        <translation>更新が終了しました</translation>
     </message>
     <message>
         <source>Export display list...</source>
