@@ -1,0 +1,109 @@
+#include "cli/downloadcommand.h"
+
+#include "cli/clioutput.h"
+#include "cli/recordset.h"
+#include "download/offlinedownloadbatch.h"
+#include "download/packagefilename.h"
+
+void DownloadCommand::databaseLoaded()
+{
+    m_batch = new OfflineDownloadBatch(m_engine->firmwareFolder(), m_engine->releaseDb(), this);
+    if (!chooseReleases())
+        return;
+    connect(m_batch, &OfflineDownloadBatch::presentChecked, this, &DownloadCommand::present);
+    connect(m_batch, &OfflineDownloadBatch::progressChanged, this,
+            [this](qint64, qint64, int finished, int started, const QString &speedText) {
+                showStatus(tr("Downloaded %1 of %2 files (%3)", "1=files finished 2=files started 3=speed")
+                               .arg(finished)
+                               .arg(started)
+                               .arg(speedText));
+            });
+    connect(m_batch, &OfflineDownloadBatch::finished, this, [this] { m_batch->checkPresent(); });
+    m_batch->checkPresent();
+}
+
+bool DownloadCommand::chooseReleases()
+{
+    for (const OfferedRelease &offered : m_batch->offeredReleases()) {
+        bool named = m_options.all;
+        for (const QString &model : m_options.models)
+            named = named || offered.release.models.contains(model, Qt::CaseInsensitive);
+        if (named)
+            m_chosen.append(offered.recordIndex);
+    }
+    for (const QString &model : m_options.models) {
+        bool offered = false;
+        for (int index : qAsConst(m_chosen)) {
+            FirmwareRelease release;
+            offered = offered || (m_engine->releaseDb().recordAt(index, release) == 0
+                                  && release.models.contains(model, Qt::CaseInsensitive));
+        }
+        if (offered)
+            continue;
+        fail(m_engine->releaseDb().indicesForModel(model).isEmpty()
+                 ? tr("No release in the firmware catalogue names the model %1.").arg(model)
+                 : tr("The firmware catalogue has no release for the model %1 that this build can apply over "
+                      "the LAN.")
+                       .arg(model),
+             Cli::ExitBadInput);
+        return false;
+    }
+    return true;
+}
+
+void DownloadCommand::present(const QList<int> &recordIndices)
+{
+    if (ended())
+        return;
+    if (m_downloaded) {
+        report(recordIndices);
+        return;
+    }
+    m_presentBefore = recordIndices;
+    m_downloaded = true;
+    if (m_batch->start(m_chosen) == 0)
+        report(recordIndices);
+}
+
+void DownloadCommand::interrupt(int count)
+{
+    if (count >= 2 || !m_batch || !m_batch->isRunning()) {
+        fail(tr("Interrupted."), Cli::ExitInterrupted);
+        return;
+    }
+    m_interrupted = true;
+    m_batch->cancel();
+}
+
+void DownloadCommand::report(const QList<int> &presentAfter)
+{
+    RecordSet set({{QStringLiteral("models"), tr("Models", "column title")},
+                   {QStringLiteral("version"), tr("Version", "column title")},
+                   {QStringLiteral("file"), tr("File", "column title")},
+                   {QStringLiteral("status"), QString(), RecordField::JsonOnly},
+                   {QStringLiteral("result"), tr("Result", "column title")}});
+    bool failed = false;
+    for (int index : qAsConst(m_chosen)) {
+        FirmwareRelease release;
+        m_engine->releaseDb().recordAt(index, release);
+        QString status = QStringLiteral("downloaded");
+        QString result = tr("downloaded");
+        if (m_presentBefore.contains(index)) {
+            status = QStringLiteral("present");
+            result = tr("already in the firmware folder");
+        } else if (!presentAfter.contains(index)) {
+            status = QStringLiteral("failed");
+            result = m_interrupted ? tr("not downloaded: interrupted") : tr("download failed");
+            failed = true;
+        }
+        set.append({release.models, release.changes.version, FirmwareFiles::packageFileName(release.downloadLoc),
+                    status, result});
+    }
+    const int exitStatus = m_interrupted ? Cli::ExitInterrupted
+        : failed                         ? Cli::ExitSomeFailed
+        : m_presentBefore.size() == m_chosen.size() ? Cli::ExitNothingToDo
+                                                    : Cli::ExitSuccess;
+    m_context.output->records(set, QStringLiteral("releases"), exitStatus,
+                              {{QStringLiteral("folder"), m_engine->firmwareFolder()}});
+    finish(exitStatus);
+}
