@@ -53,10 +53,13 @@ done
 ip -n "$app_ns" link set vdfudemo-a up
 ip -n "$display_ns" link set vdfudemo-d up
 
-# The loopback demo fleet, moved onto the link.
+# The loopback demo fleet, moved onto the link; VDFU_DEMO_UPDATE_SCALE
+# multiplies every update duration (a run of the command line in a test).
 python3 - "$here/demo-fleet.json" "$fleet" <<'PY'
-import json, sys
+import json, os, sys
 doc = json.load(open(sys.argv[1]))
+if os.environ.get("VDFU_DEMO_UPDATE_SCALE"):
+    doc["updateTimeScale"] = float(os.environ["VDFU_DEMO_UPDATE_SCALE"])
 for d in doc["displays"]:
     for key in ("address", "address2"):
         if key in d:
