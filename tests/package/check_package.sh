@@ -3,7 +3,9 @@
 # scratch root and checks that the desktop entry and AppStream metadata are
 # valid, that the entry's program and icon are there, that the README files lie
 # where the program looks for them once installed, that the entry's id is the
-# one the program announces, and that lintian finds no errors.
+# one the program announces, that the command line vdfu runs and has its
+# manual page, that the systemd units of the nightly update are valid and
+# start the packaged vdfu, and that lintian finds no errors.
 #   tests/package/check_package.sh build/package/<package>.deb
 set -uo pipefail
 [ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
@@ -47,6 +49,20 @@ done
 for readme in ReadMe.html ReadMe_ja.html; do
     [ -f "$root/usr/bin/../share/$package/$readme" ] || fail "no $readme in /usr/share/$package"
 done
+
+[ -x "$root/usr/bin/vdfu" ] || fail "no /usr/bin/vdfu"
+"$root/usr/bin/vdfu" --version | grep -qF "$(constant ApplicationVersion)" || fail "vdfu --version does not name the version"
+[ -f "$root/usr/share/man/man1/vdfu.1.gz" ] || fail "no manual page vdfu.1"
+units=$root/verified-units
+mkdir -p "$units"
+for unit in vdfu-update.service vdfu-update.timer; do
+    [ -f "$root/usr/lib/systemd/user/$unit" ] || { fail "no systemd user unit $unit"; continue; }
+    # Verified with the program the package ships, wherever it lies now.
+    sed "s|^ExecStart=/usr/bin/|ExecStart=$root/usr/bin/|" "$root/usr/lib/systemd/user/$unit" > "$units/$unit"
+done
+grep -q '^ExecStart=/usr/bin/vdfu update --all --yes' "$root/usr/lib/systemd/user/vdfu-update.service" \
+    || fail "vdfu-update.service does not run vdfu update --all --yes"
+problems=$(systemd-analyze verify --man=no "$units"/* 2>&1) && [ -z "$problems" ] || fail "systemd-analyze: $problems"
 
 report=$(lintian "$deb" 2>&1)
 echo "$report"
