@@ -306,6 +306,8 @@ DisplayRecords::Outcome UpdateCommand::outcome(int row) const
         outcome.result = tr("Not updated: dry run.");
     else if (e.downloadStatus == DownloadState::Error)
         outcome.result = tr("Not updated: %1", "1=reason").arg(DisplayColumns::availabilityText(e));
+    else if (m_stage == Stage::Confirming)
+        outcome.result = tr("Not updated: the update was not confirmed.");
     else if (m_stage != Stage::Updating)
         outcome.result = tr("Not updated.");
     else

@@ -182,6 +182,21 @@ private slots:
         QVERIFY(m_sim.events(QStringLiteral("powerSaveChanged")).isEmpty());
     }
 
+    // The firmware of the named models into the folder, once.
+    void downloadForOfflineUse()
+    {
+        Home home(m_server.baseUrl().toString());
+        const Run first = home.run({"download", "--model", "k5-552", "--format", "json"});
+        QCOMPARE(first.exitStatus, 0);
+        const QJsonArray releases = first.json()[QLatin1String("releases")].toArray();
+        QCOMPARE(releases.size(), 2); // the model's two serial-number variants
+        QCOMPARE(releases.at(1)[QLatin1String("status")], "downloaded");
+        QVERIFY(QDir(home.firmware()).entryList(QDir::Files).size() > 2); // beside the database copy
+        const Run second = home.run({"download", "--model", "K5-552"});
+        QCOMPARE(second.exitStatus, 3);
+        QCOMPARE(second.out.count("already in the firmware folder"), 2);
+    }
+
     // Bad input ends the run at once with status 2 and a clear message, as a
     // JSON document when asked for; nothing is fetched or updated.
     void refusals_data()
