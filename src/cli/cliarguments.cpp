@@ -137,8 +137,12 @@ ParseResult parseArguments(const QStringList &arguments)
 {
     ParseResult result;
     Options &o = result.options;
-    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")
-        || arguments.first() == QLatin1String("-h") || arguments.first() == QLatin1String("help"))
+    if (arguments.isEmpty()) {
+        result.error = tr("Name a command: search, update or download.");
+        return result;
+    }
+    if (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")
+        || arguments.first() == QLatin1String("help"))
         return result;
     const QString command = arguments.first();
     if (command == QLatin1String("--version")) {

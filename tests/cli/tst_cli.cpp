@@ -108,7 +108,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no command") << QStringList{"find"} << "Unknown command \"find\"";
+        QTest::newRow("no command") << QStringList{} << "Name a command";
+        QTest::newRow("unknown command") << QStringList{"find"} << "Unknown command \"find\"";
         QTest::newRow("unknown option") << QStringList{"search", "--all"} << "Unknown option \"--all\" for search.";
         QTest::newRow("missing value") << QStringList{"search", "--targets"} << "The option --targets needs a value.";
         QTest::newRow("flag with value") << QStringList{"update", "--all=1"} << "The option --all takes no value.";
