@@ -41,7 +41,7 @@ bool DownloadCommand::chooseReleases()
         if (offered)
             continue;
         fail(m_engine->releaseDb().indicesForModel(model).isEmpty()
-                 ? tr("No release in the firmware catalogue names the model %1.").arg(model)
+                 ? CliCommand::tr("No release in the firmware catalogue names the model %1.").arg(model)
                  : tr("The firmware catalogue has no release for the model %1 that this build can apply over "
                       "the LAN.")
                        .arg(model),
@@ -68,7 +68,7 @@ void DownloadCommand::present(const QList<int> &recordIndices)
 void DownloadCommand::interrupt(int count)
 {
     if (count >= 2 || !m_batch || !m_batch->isRunning()) {
-        fail(tr("Interrupted."), Cli::ExitInterrupted);
+        fail(CliCommand::tr("Interrupted."), Cli::ExitInterrupted);
         return;
     }
     m_interrupted = true;

@@ -5,7 +5,7 @@
 
 void SearchCommand::interrupt(int)
 {
-    fail(tr("Interrupted."), Cli::ExitInterrupted);
+    fail(CliCommand::tr("Interrupted."), Cli::ExitInterrupted);
 }
 
 void SearchCommand::displaysFound()

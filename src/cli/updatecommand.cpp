@@ -83,7 +83,7 @@ void UpdateCommand::databaseLoaded()
 {
     for (const QString &model : m_options.models) {
         if (m_engine->releaseDb().indicesForModel(model).isEmpty()) {
-            fail(tr("No release in the firmware catalogue names the model %1.").arg(model), Cli::ExitBadInput);
+            fail(CliCommand::tr("No release in the firmware catalogue names the model %1.").arg(model), Cli::ExitBadInput);
             return;
         }
     }
