@@ -3,6 +3,7 @@
 #include "download/downloadstatus.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,10 +36,22 @@ QStringList firmwarePatterns()
             QStringLiteral("*.zip")};
 }
 
-QStringList temporaryFileNames(const QDir &dir)
+// A download writes its file as the data arrive and an extraction as it
+// reads: a temporary file untouched for this long belongs to no running job
+// of any program using the folder, and is left over from an abrupt end.
+constexpr qint64 kStaleTemporarySecs = 3600;
+
+QStringList staleTemporaryFileNames(const QDir &dir)
 {
-    return dir.entryList({QLatin1String(kTemporaryPrefix) + QLatin1String("??????")},
-                         QDir::Files | QDir::Hidden | QDir::System);
+    const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-kStaleTemporarySecs);
+    QStringList names;
+    const QFileInfoList files = dir.entryInfoList({QLatin1String(kTemporaryPrefix) + QLatin1String("??????")},
+                                                  QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &file : files) {
+        if (file.lastModified().toUTC() < stale)
+            names.append(file.fileName());
+    }
+    return names;
 }
 
 // Deletes `names` in `dir`; returns those that stay.
@@ -225,13 +238,13 @@ QStringList removeTemporaryFiles(const QString &folder)
     if (folder.isEmpty())
         return {}; // not the working folder
     const QDir dir(folder);
-    return removeFiles(dir, temporaryFileNames(dir));
+    return removeFiles(dir, staleTemporaryFileNames(dir));
 }
 
 ClearResult clearFirmwareFiles(const QString &folder)
 {
     const QDir dir(folder);
-    const QStringList names = dir.entryList(firmwarePatterns(), QDir::Files) + temporaryFileNames(dir);
+    const QStringList names = dir.entryList(firmwarePatterns(), QDir::Files) + staleTemporaryFileNames(dir);
     return {int(names.size()), removeFiles(dir, names)};
 }
 

@@ -70,10 +70,10 @@ std::unique_ptr<QTemporaryFile> temporaryFile(const QString &folder);
 // goes with `part`.
 bool commitTemporaryFile(QTemporaryFile &part, const QString &target, const QString &digest);
 
-// Deletes the temporary files of this work in `folder`. Only for moments
-// when no download or extraction runs (start-up, clearing the folder): any
-// such file then is left over from a run that ended abruptly. Returns the
-// names that could not be deleted.
+// Deletes the temporary files of this work in `folder` that no job has
+// written to for an hour: left over from a run that ended abruptly (another
+// program may be downloading into the same folder). Returns the names that
+// could not be deleted.
 QStringList removeTemporaryFiles(const QString &folder);
 
 // What clearing the folder did.

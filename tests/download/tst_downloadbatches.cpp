@@ -307,17 +307,24 @@ private slots:
     {
         const QString folder = m_documents->path() + QStringLiteral("/Brevlin Vantor Display Solutions/Vantor Display Firmware Update Tool/Firmware/");
         const auto files = [&] { return QDir(folder).entryList(QDir::Files | QDir::Hidden); };
-        QVERIFY(QDir().mkpath(folder) && writeFile(folder + ".vdfu-a1B2c3", "left by a crash"));
+        // Temporary files untouched for hours are left over from a crash; a fresh one may be another program's.
+        const auto leftOver = [&](const QString &name) {
+            QFile file(folder + name);
+            return writeFile(file.fileName(), "left by a crash") && file.open(QIODevice::Append)
+                && file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime);
+        };
+        QVERIFY(QDir().mkpath(folder) && leftOver(".vdfu-a1B2c3") && writeFile(folder + ".vdfu-x1Y2z3", "running"));
         createWindow();
         auto *clear = childOrFail<QAction>(m_window.get(), "actionClear_downloaded_firmware_files");
         // The folder holds the copy of the release database only.
-        QCOMPARE(files(), QStringList{"pd_firmware_releases.json"});
+        QCOMPARE(files(), (QStringList{".vdfu-x1Y2z3", "pd_firmware_releases.json"}));
+        QVERIFY(QFile::remove(folder + ".vdfu-x1Y2z3"));
         clear->trigger();
         QCOMPARE(statusText(), QStringLiteral("No Files to clear"));
 
         const QByteArray bin("firmware"), zip("package");
         QVERIFY(writeFile(folder + "B<1>.BIN", bin) && writeFile(folder + "a.zip", zip) && writeFile(folder + "notes.txt", "kept")
-                && writeFile(folder + ".vdfu-d4E5f6", "left by a crash"));
+                && leftOver(".vdfu-d4E5f6"));
         childOrFail<QAction>(m_window.get(), "actionCreat_file_hash")->trigger();
         const auto md5 = [](const QByteArray &data) { return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex(); };
         QTRY_COMPARE(childOrFail<QTextBrowser>(m_window.get(), "info_textBrowser")->toPlainText(),
