@@ -123,6 +123,8 @@ public:
     int activeDownloads() const { return m_activeDownloads; }
 
     // --- LAN updates
+    // The checked rows' sessions-to-be, and those the queue refuses.
+    QList<UpdateQueue::PlannedRow> planFirmwareUpdates() const;
     // The confirmation's texts for the rows that will be updated.
     UpdateQueue::ConfirmationTexts confirmationTexts() const;
     // The operator confirmed: power-save changes first, then the queue. False
@@ -195,7 +197,6 @@ private:
     void downloadBatchFinished();
 
     // LAN updates (lanupdate/fleetengine_lanupdate.cpp).
-    QList<UpdateQueue::PlannedRow> planFirmwareUpdates() const;
     // lanUpdateReady when a row is left to confirm, else the refusals and lanUpdateNotStarted.
     void requestConfirmation();
     void reportQueueRefusals(const QList<UpdateQueue::PlannedRow> &plans);

@@ -17,14 +17,7 @@ namespace {
 QHash<int, QString> queueRefusals(const FleetEngine &engine)
 {
     const DisplayList &list = engine.displays();
-    const QList<UpdateQueue::PlannedRow> plans =
-        UpdateQueue::planQueue(list, [&engine](const DISPLAY_LIST_ENTRY &e, UpdateQueue::FirmwareFileList *files) {
-            FirmwareRelease release;
-            if (engine.releaseDb().findForDisplay(e.modelName, e.serialNumber, release) != 0)
-                return false;
-            *files = UpdateQueue::firmwareFiles(release, engine.firmwareFolder());
-            return true;
-        });
+    const QList<UpdateQueue::PlannedRow> plans = engine.planFirmwareUpdates();
     QHash<int, QString> texts;
     for (const UpdateQueue::PlannedRow &plan : plans) {
         const QString text = UpdateQueue::reportRefusal(list, plan);

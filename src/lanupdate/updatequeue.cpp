@@ -214,14 +214,16 @@ ConfirmationTexts confirmationTexts(const DisplayList &list, bool showAssetTag, 
                          .arg(e.powerSaveMode == 0 ? tr("Auto Power Save") : tr("Auto Standby"));
             note2 = true;
         }
+        // Names and tags come from the displays: text, never markup.
         const QString number = QString::number(++texts.rows);
         const QString address = displayAddressText(e.ipAddress);
         if (showAssetTag) {
             rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td></tr>")
-                        .arg(number, e.modelName, e.serialNumber, e.assetTag, address, notes);
+                        .arg(number, e.modelName.toHtmlEscaped(), e.serialNumber.toHtmlEscaped(),
+                             e.assetTag.toHtmlEscaped(), address, notes);
         } else {
             rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td></tr>")
-                        .arg(number, e.modelName, e.serialNumber, address, notes);
+                        .arg(number, e.modelName.toHtmlEscaped(), e.serialNumber.toHtmlEscaped(), address, notes);
         }
     }
     texts.heading = tr("The firmware on the following %1 display(s) is about to be updated.<br>",
