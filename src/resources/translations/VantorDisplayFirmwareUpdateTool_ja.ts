@@ -97,6 +97,143 @@
     </message>
 </context>
 <context>
+    <name>Cli</name>
+    <message>
+        <source>Bad address list for %1: %2</source>
+        <comment>1=option 2=reason</comment>
+        <translation>%1 のアドレス リストが正しくありません: %2</translation>
+    </message>
+    <message>
+        <source>The address list for %1 holds no address.</source>
+        <comment>1=option</comment>
+        <translation>%1 のアドレス リストにアドレスがありません。</translation>
+    </message>
+    <message>
+        <source>Unknown format &quot;%1&quot; (table, json or csv).</source>
+        <translation>不明な形式 &quot;%1&quot; です (table、json、csv のいずれか)。</translation>
+    </message>
+    <message>
+        <source>The limit must be a whole number from 1 to 1000.</source>
+        <translation>上限には 1 から 1000 までの整数を指定してください。</translation>
+    </message>
+    <message>
+        <source>--broadcast and --targets exclude each other.</source>
+        <translation>--broadcast と --targets は同時に指定できません。</translation>
+    </message>
+    <message>
+        <source>--interface names where a broadcast goes; --targets searches without one.</source>
+        <translation>--interface はブロードキャストの送信先を指定します。--targets はブロードキャストを使わずに検索します。</translation>
+    </message>
+    <message>
+        <source>Name the displays to update: --all, or any of --model, --serial and --address.</source>
+        <translation>更新するディスプレイを指定してください: --all、または --model、--serial、--address のいずれか。</translation>
+    </message>
+    <message>
+        <source>Name the firmware to download: --all, or one or more --model.</source>
+        <translation>ダウンロードするファームウェアを指定してください: --all、または 1 つ以上の --model。</translation>
+    </message>
+    <message>
+        <source>Name a command: search, update or download.</source>
+        <translation>コマンドを指定してください: search、update、download のいずれか。</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot; (search, update or download).</source>
+        <translation>不明なコマンド &quot;%1&quot; です (search、update、download のいずれか)。</translation>
+    </message>
+    <message>
+        <source>Unknown option &quot;%1&quot; for %2.</source>
+        <comment>1=option 2=command</comment>
+        <translation>%2 の不明なオプション &quot;%1&quot; です。</translation>
+    </message>
+    <message>
+        <source>The option %1 takes no value.</source>
+        <translation>オプション %1 には値を指定できません。</translation>
+    </message>
+    <message>
+        <source>The option %1 needs a value.</source>
+        <translation>オプション %1 には値が必要です。</translation>
+    </message>
+    <message>
+        <source>Usage:
+  vdfu search [--broadcast | --targets &quot;ADDRESS LIST&quot;] [--interface NAME] [--format table|json|csv]
+  vdfu update (--all | --model M | --serial S | --address A ...) [--limit N] [--yes] [--dry-run]
+              [--broadcast | --targets &quot;ADDRESS LIST&quot;] [--interface NAME] [--format table|json|csv]
+  vdfu download (--all | --model M ...) [--format table|json|csv]
+  vdfu --help | --version
+Every command takes --verbose (-v): the log on a terminal too. --interface implies --broadcast.
+
+An address list holds addresses (a.b.c.d), wildcards (a.b.c.*) and ranges (a.b.c.d - e.f.g.h),
+separated by commas; --address takes one as well. Without --broadcast or --targets, the address
+list of the settings is searched when there is one, else every LAN interface by broadcast.
+
+Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing to do, 4 interrupted.
+</source>
+        <translation>使い方:
+  vdfu search [--broadcast | --targets &quot;アドレス リスト&quot;] [--interface 名前] [--format table|json|csv]
+  vdfu update (--all | --model M | --serial S | --address A ...) [--limit N] [--yes] [--dry-run]
+              [--broadcast | --targets &quot;アドレス リスト&quot;] [--interface 名前] [--format table|json|csv]
+  vdfu download (--all | --model M ...) [--format table|json|csv]
+  vdfu --help | --version
+すべてのコマンドは --verbose (-v) を受け付けます: ターミナルにもログを表示します。--interface は --broadcast を含みます。
+
+アドレス リストには、アドレス (a.b.c.d)、ワイルドカード (a.b.c.*)、範囲 (a.b.c.d - e.f.g.h) をコンマで区切って指定します。
+--address にも指定できます。--broadcast と --targets のどちらも指定しない場合は、設定のアドレス リストがあればそれを検索し、
+なければすべての LAN インターフェイスでブロードキャスト検索します。
+
+終了ステータス: 0 成功、1 一部のディスプレイが失敗、2 使い方または入力の誤り、3 処理対象なし、4 中断。
+</translation>
+    </message>
+    <message>
+        <source>vdfu: %1</source>
+        <comment>1=error message</comment>
+        <translation>vdfu: %1</translation>
+    </message>
+    <message>
+        <source>(vdfu --help shows the usage.)</source>
+        <translation>(vdfu --help で使い方を表示します。)</translation>
+    </message>
+</context>
+<context>
+    <name>CliCommand</name>
+    <message>
+        <source>The settings in %1 cannot be read.</source>
+        <translation>%1 の設定を読み込めません。</translation>
+    </message>
+    <message>
+        <source>The release database could not be loaded from the firmware server (%1), and the firmware folder holds no usable copy.</source>
+        <translation>ファームウェア サーバー (%1) からリリース データベースを読み込めず、ファームウェア フォルダーにも使用できるコピーがありません。</translation>
+    </message>
+    <message>
+        <source>The firmware folder cannot be created under %1.</source>
+        <translation>%1 にファームウェア フォルダーを作成できません。</translation>
+    </message>
+    <message>
+        <source>The firmware folder %1 cannot be written.</source>
+        <translation>ファームウェア フォルダー %1 に書き込めません。</translation>
+    </message>
+    <message>
+        <source>The search could not start.</source>
+        <translation>検索を開始できませんでした。</translation>
+    </message>
+    <message>
+        <source>There is no usable LAN interface named %1 (usable: %2).</source>
+        <comment>1=name 2=list of names</comment>
+        <translation>%1 という名前の使用可能な LAN インターフェイスはありません (使用可能: %2)。</translation>
+    </message>
+    <message>
+        <source>There is no usable LAN interface for a broadcast search.</source>
+        <translation>ブロードキャスト検索に使用できる LAN インターフェイスがありません。</translation>
+    </message>
+    <message>
+        <source>No release in the firmware catalogue names the model %1.</source>
+        <translation>ファームウェア カタログにモデル %1 のリリースはありません。</translation>
+    </message>
+    <message>
+        <source>Interrupted.</source>
+        <translation>中断されました。</translation>
+    </message>
+</context>
+<context>
     <name>CreateUSBDriveDialog</name>
     <message>
         <source>Create Firmware USB Drive</source>
@@ -450,6 +587,67 @@
         <source>Last update result</source>
         <comment>column title</comment>
         <translation>前回の更新結果</translation>
+    </message>
+</context>
+<context>
+    <name>DisplayRecords</name>
+    <message>
+        <source>Result</source>
+        <comment>column title</comment>
+        <translation>結果</translation>
+    </message>
+    <message>
+        <source>Check after the update</source>
+        <comment>column title</comment>
+        <translation>更新後の確認</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadCommand</name>
+    <message>
+        <source>Downloaded %1 of %2 files (%3)</source>
+        <comment>1=files finished 2=files started 3=speed</comment>
+        <translation>%2 ファイル中 %1 ファイルをダウンロードしました (%3)</translation>
+    </message>
+    <message>
+        <source>The firmware catalogue has no release for the model %1 that this build can apply over the LAN.</source>
+        <translation>ファームウェア カタログには、このビルドで LAN 経由で適用できるモデル %1 のリリースがありません。</translation>
+    </message>
+    <message>
+        <source>Models</source>
+        <comment>column title</comment>
+        <translation>モデル</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <comment>column title</comment>
+        <translation>バージョン</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <comment>column title</comment>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <comment>column title</comment>
+        <translation>結果</translation>
+    </message>
+    <message>
+        <source>downloaded</source>
+        <translation>ダウンロード済み</translation>
+    </message>
+    <message>
+        <source>already in the firmware folder</source>
+        <translation>ファームウェア フォルダーにあります</translation>
+    </message>
+    <message>
+        <source>not downloaded: interrupted</source>
+        <translation>ダウンロードしていません: 中断されました</translation>
+    </message>
+    <message>
+        <source>download failed</source>
+        <translation>ダウンロードに失敗しました</translation>
     </message>
 </context>
 <context>
@@ -1042,6 +1240,77 @@ Are you sure you want to quit?</source>
     <message>
         <source>Copy</source>
         <translation>コピー</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCommand</name>
+    <message>
+        <source>An update needs --yes when nobody can answer its question (JSON output, or no terminal); --dry-run shows what it would do.</source>
+        <translation>確認に答える人がいない場合 (JSON 出力、またはターミナルなし) は、更新に --yes が必要です。--dry-run で実行内容を表示します。</translation>
+    </message>
+    <message>
+        <source>Not updated: %1 at %2: %3</source>
+        <comment>1=model name 2=IP address 3=reason</comment>
+        <translation>更新しません: %2 の %1: %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>No display to update among the %n display(s) found.</source>
+        <translation>
+            <numerusform>見つかった %n 台のディスプレイに、更新するものはありません。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Dry run: nothing was downloaded, changed or updated.</source>
+        <translation>ドライ ラン: ダウンロード、変更、更新は何も行っていません。</translation>
+    </message>
+    <message>
+        <source> [y/N] </source>
+        <comment>yes/no question</comment>
+        <translation> [y/N] </translation>
+    </message>
+    <message>
+        <source>queued</source>
+        <translation>待機中</translation>
+    </message>
+    <message>
+        <source>uploading</source>
+        <translation>アップロード中</translation>
+    </message>
+    <message>
+        <source>updating</source>
+        <translation>更新中</translation>
+    </message>
+    <message>
+        <source>Display #%1 %2 at %3: %4</source>
+        <comment>1=row number 2=model 3=IP address 4=state</comment>
+        <translation>ディスプレイ #%1 %3 の %2: %4</translation>
+    </message>
+    <message numerus="yes">
+        <source>Interrupted: the queued updates are cancelled; %n running update(s) may end (interrupt again to stop at once).</source>
+        <translation>
+            <numerusform>中断: 待機中の更新を取り消しました。実行中の %n 件の更新は終了まで続けます (すぐに停止するには、もう一度中断してください)。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not updated: cancelled by an interrupt.</source>
+        <translation>更新しません: 中断により取り消されました。</translation>
+    </message>
+    <message>
+        <source>Not updated: dry run.</source>
+        <translation>更新しません: ドライ ランです。</translation>
+    </message>
+    <message>
+        <source>Not updated: %1</source>
+        <comment>1=reason</comment>
+        <translation>更新しません: %1</translation>
+    </message>
+    <message>
+        <source>Not updated: the update was not confirmed.</source>
+        <translation>更新しません: 更新が確認されませんでした。</translation>
+    </message>
+    <message>
+        <source>Not updated.</source>
+        <translation>更新しません。</translation>
     </message>
 </context>
 <context>
