@@ -371,6 +371,8 @@ void tst_SimProtocol::updateExamples()
         const QByteArray changed = with(example.bytes, at, char(example.bytes.at(at) ^ 0x01));
         QVERIFY2(!problemsOf(kind, changed).isEmpty(), qPrintable(QStringLiteral("byte %1 changed: %2").arg(at).arg(QString::fromLatin1(changed))));
     }
+    if (kind == QLatin1String("A")) // the display wants this header name in this case only
+        QVERIFY(!problemsOf(kind, QByteArray(example.bytes).replace("Content-type", "Content-Type")).isEmpty());
     if (kind == QLatin1String("keyed headers")) { // the key above is the one for token 0x2A3B
         QCOMPARE(UpdateRequest::uploadKey(0x2A3B), QByteArray("47a335b06240aed5cc2a21e47b66a5a3"));
         QCOMPARE(UpdateRequest::uploadKey(0), QByteArray("1d2262c6d38479b519459a730304d003"));
