@@ -14,9 +14,9 @@
 #include <unistd.h>
 
 // What the control client itself does over loopback, and its web probes against a loopback web server, with the
-// time-outs scaled down; replies and probe pages are judged in tst_controlexchange, whole exchanges with web probes
-// in tst_searchorchestration. Displays are 127.78.<block>.x, the block chosen by process id so that two builds
-// running the suite at once do not collide.
+// time-outs scaled down; replies and probe pages are judged in tst_controlexchange, the framing of a probe's reply
+// with the update replies in tst_replyrules, whole exchanges with web probes in tst_searchorchestration. Displays
+// are 127.78.<block>.x, the block chosen by process id so that two builds running the suite at once do not collide.
 namespace {
 
 QString addr(int host)
@@ -37,8 +37,6 @@ private slots:
     void exchanges();
     void probes_data();
     void probes();
-    void replies_data();
-    void replies();
     void openFileLimitRaisedToHardLimit();
 
 private:
@@ -104,6 +102,7 @@ void tst_TcpClient::probes_data()
     row("redirect to the login page", true, 302, 1, "Location: /Logon/login.html\r\n");
     row("page stalls after its headers", true, 200, 2, "X-Stall: 1\r\n");
     row("alternate address answers", false, 200, 0);
+    row("error page with a login link", true, 404, 2); // no page of the display's
     row("no alternate address", false, -1, 1);
 }
 
@@ -133,39 +132,6 @@ void tst_TcpClient::probes()
     QCOMPARE(lock ? DisplayProbes::lockStatusFromProbe(status, probe->data())
                   : DisplayProbes::ip2CheckResultFromProbe(status, probe->data()), result);
     QCOMPARE(server.requests(), httpStatus > 0 ? QList<QByteArray>{path} : QList<QByteArray>{});
-}
-
-// What a probe takes as a display's page: the framing itself is the shared
-// reply reader's (tested with the update replies); here, which statuses and
-// endings count.
-void tst_TcpClient::replies_data()
-{
-    QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<bool>("usable");
-    const auto row = [](const char *name, const QByteArray &received, bool closed, bool usable) {
-        QTest::newRow(name) << received << closed << usable;
-    };
-    row("page", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", false, true);
-    row("redirect", "HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n", false, true);
-    row("page until closed", "HTTP/1.0 200 OK\r\n\r\n<html>", true, true);
-    row("waiting for the rest", "HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\nhel", false, false);
-    row("cut short", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhel", true, false);
-    row("not found", "HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n\r\n/Logon/", false, false);
-    row("not HTTP", "SSH-2.0-OpenSSH\r\n\r\n", false, false);
-    row("over the limit", "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(HttpReplyReader::kMaxReplySize, 'b'), false, false);
-}
-
-void tst_TcpClient::replies()
-{
-    QFETCH(QByteArray, received);
-    QFETCH(bool, closed);
-    QFETCH(bool, usable);
-    HttpReplyReader reply;
-    reply.feed(received);
-    if (closed)
-        reply.close();
-    QCOMPARE(WebProbeHttp::usable(reply), usable);
     QCOMPARE(WebProbeHttp::request(QUrl(QStringLiteral("http://192.168.0.5:8080"))),
              QByteArray("GET / HTTP/1.1\r\nHost: 192.168.0.5:8080\r\nConnection: close\r\n\r\n"));
 }
