@@ -1,12 +1,8 @@
 #include "discovery/controlexchange.h"
 #include "discovery/controlrequests.h"
 
-#include "controltesthelpers.h"
-
 #include <QtTest>
 
-using ControlTest::hexText;
-using ControlTest::replyFrame;
 using Outcome = ControlExchange::Outcome;
 using Step = ControlExchange::Step;
 
@@ -16,7 +12,22 @@ Q_DECLARE_METATYPE(DISPLAY_LIST_ENTRY)
 // (malformed frames included), and how silent, refusing and babbling displays are worked around.
 namespace {
 
-QByteArray cmd(const QByteArray &message) { return ControlTest::commandReply(message); }
+// A reply frame as a display sends it, built apart from the client's own encoder so that the tests compare against
+// the wire format itself: SOH '0' '0' <display id> <type> <length> STX <message> ETX <block check code> CR.
+QByteArray replyFrame(char type, const QByteArray &message, char displayId = 'A')
+{
+    QByteArray frame("\x01" "00");
+    frame.append(displayId).append(type);
+    frame.append(QByteArray::number(message.size() + 2, 16).toUpper().rightJustified(2, '0'));
+    frame.append('\x02').append(message).append('\x03');
+    char bcc = 0;
+    for (int i = 1; i < frame.size(); ++i)
+        bcc ^= frame.at(i);
+    return frame.append(bcc).append('\r');
+}
+QByteArray cmd(const QByteArray &message) { return replyFrame('B', message); }
+// Upper-case hexadecimal byte pairs of a text, as texts travel in replies.
+QByteArray hexText(const QByteArray &text) { return text.toHex().toUpper(); }
 
 // A bit beyond the request flags that makes IP address 2 0.0.0.0 (none); else it is 127.0.0.99.
 constexpr int kNoAddress2 = 0x10000000;
