@@ -158,7 +158,7 @@ void tst_HttpClient::session_data()
         QTest::addRow("keyed %s", token) << 11 << update(token, 7) << one << 20000 << -1 << QList<int>{-1, 0}
                                          << R"(["updateRequest", {"step": "upload", "status": 403}])" << 1;
     }
-    QTest::newRow("cgi slow link") << 3 << update("uploadBytesPerSecond", 400000) << one << 400000 << 3 << QList<int>{3, 0} << uploads << 1;
+    QTest::newRow("cgi slow link") << 3 << update("uploadBytesPerSecond", 400000) << one << 500000 << 3 << QList<int>{3, 0} << uploads << 1;
     for (const int series : {1, 3, 9, 10, 11}) {
         QTest::addRow("file missing, series %d", series) << series << O{} << one << -1 << -2 << QList<int>{-2, 0}
                                                          << uploads << 0;
