@@ -229,7 +229,9 @@ void tst_HttpClient::faultMatrix()
     QSet<int> lasting; // rows whose fault makes every attempt fail
     const QStringList polls{"uploadState", "fileCheck", "updateResult"};
     // Series, steps of the web server, polling steps, control commands (keyed:
-    // token, start, progress; its update result is the progress read).
+    // token, start, progress; its update result is the progress read). A keyed
+    // update lasts a few polls at least: one that ended between two polls
+    // would read as never started.
     const QList<std::tuple<int, QStringList, QStringList, QStringList>> dialects{
         {1, {"upload"}, {}, {}},
         {3, {"standby", "fileDelete", "uploadState", "upload", "fileCheck", "modeChange", "updateCommand", "updateResult"}, polls, {}},
@@ -241,7 +243,8 @@ void tst_HttpClient::faultMatrix()
             if (lasts)
                 lasting << int(rows.size());
             rows.append({QStringLiteral("series %1, %2").arg(series).arg(name),
-                         O{{"address", address(10 + int(rows.size()))}, {"seriesCode", series}, {"updateTimeScale", 0.01}, {"faults", faults}}});
+                         O{{"address", address(10 + int(rows.size()))}, {"seriesCode", series},
+                           {"updateTimeScale", series == 11 ? 0.05 : 0.01}, {"faults", faults}}});
         };
         const auto update = [](const QString &fault, const QJsonValue &value) { return O{{"update", O{{fault, value}}}}; };
         add(QStringLiteral("no fault"), {});
@@ -263,7 +266,7 @@ void tst_HttpClient::faultMatrix()
             add(QStringLiteral("file check fails"), update("fileCheckFails", 1), true);
     }
 
-    constexpr int kDeadlineSecs = 240;
+    constexpr int kDeadlineSecs = 400;
     const qint64 deadlineMs = qint64(kDeadlineSecs * 1000 * kScale);
     QJsonArray fleet;
     for (const auto &row : qAsConst(rows))
@@ -286,7 +289,7 @@ void tst_HttpClient::faultMatrix()
         for (int i = 0; i < rows.size(); ++i)
             endedMs[i] = endedMs[i] < 0 && clients[i]->status() != 2 ? clock.elapsed() : endedMs[i];
         return !endedMs.contains(-1);
-    }, int(deadlineMs) + 10000);
+    }, int(deadlineMs) + 15000);
 
     QMap<int, int> outcomes;
     QStringList wrong;
@@ -294,8 +297,8 @@ void tst_HttpClient::faultMatrix()
         const int status = clients[i]->status();
         const bool updated = sim.waitForEvent("updateResult", {{"display", rows[i].second.value("address")}, {"result", "success"}}, 0);
         ++outcomes[status];
-        // Timers may fire late on a busy machine: a second of slack.
-        if (endedMs[i] < 0 || endedMs[i] > deadlineMs + 1000 || (status == 3) != updated || (lasting.contains(i) && status == 3))
+        // Timers may fire late on a busy machine (a sanitizer build, other jobs): some slack.
+        if (endedMs[i] < 0 || endedMs[i] > deadlineMs + 5000 || (status == 3) != updated || (lasting.contains(i) && status == 3))
             wrong << QStringLiteral("%1: status %2 after %3 ms, display updated: %4").arg(rows[i].first).arg(status).arg(endedMs[i]).arg(updated);
     }
     qInfo().noquote() << "fault matrix:" << rows.size() << "rows; sessions by final status:" << outcomes;
