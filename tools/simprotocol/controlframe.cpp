@@ -55,11 +55,6 @@ QByteArray encode(const Frame &frame)
     return d;
 }
 
-QByteArray encodeRequest(char type, const QByteArray &message)
-{
-    return encode(Frame{'*', '0', type, message});
-}
-
 QByteArray encodeReply(char displayId, char type, const QByteArray &message)
 {
     return encode(Frame{'0', displayId, type, message});

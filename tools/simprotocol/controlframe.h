@@ -31,8 +31,6 @@ struct Frame
     QByteArray message;
 };
 
-// A request from the controller ('0') to every monitor ('*').
-QByteArray encodeRequest(char type, const QByteArray &message);
 // A reply from the display `displayId` to the controller.
 QByteArray encodeReply(char displayId, char type, const QByteArray &message);
 QByteArray encode(const Frame &frame);
