@@ -32,9 +32,10 @@ QString block(int offset)
     return QStringLiteral("127.88.%1.").arg((QCoreApplication::applicationPid() % 125) * 2 + offset);
 }
 constexpr int kSearchTimeoutMs = 30000;
-// Waits and time-outs at a quarter: the first search comes 750 ms after the
-// database, a reply may take 500 ms.
-constexpr double kTimeScale = 0.25;
+// Waits and time-outs at half: the first search comes 1.5 s after the
+// database, a reply may take 1 s, which leaves the displays that answer
+// slowly (300 ms) a margin for a busy machine.
+constexpr double kTimeScale = 0.5;
 
 QString address(int host)
 {
