@@ -10,25 +10,6 @@
 
 #include <QJsonArray>
 
-namespace {
-
-// Why each checked row that the queue would refuse is not updated (rows
-// left out without a word have no text).
-QHash<int, QString> queueRefusals(const FleetEngine &engine)
-{
-    const DisplayList &list = engine.displays();
-    const QList<UpdateQueue::PlannedRow> plans = engine.planFirmwareUpdates();
-    QHash<int, QString> texts;
-    for (const UpdateQueue::PlannedRow &plan : plans) {
-        const QString text = UpdateQueue::reportRefusal(list, plan);
-        if (!text.isEmpty())
-            texts.insert(plan.row, text);
-    }
-    return texts;
-}
-
-}
-
 UpdateCommand::UpdateCommand(const Context &context, QObject *parent)
     : CliCommand(context, parent)
 {
@@ -39,7 +20,7 @@ bool UpdateCommand::prepare()
     connect(m_engine, &FleetEngine::lanUpdateReady, this, &UpdateCommand::firmwareReady);
     connect(m_engine, &FleetEngine::lanUpdateNotStarted, this, [this] {
         if (m_stage == Stage::Downloading) {
-            m_reasons.insert(queueRefusals(*m_engine));
+            noteQueueRefusals();
             report(Cli::ExitSomeFailed);
         }
     });
@@ -135,10 +116,15 @@ void UpdateCommand::displaysFound()
     DisplayList &list = *m_engine->displayList();
     for (int row : qAsConst(m_selected))
         list[row].downloadStatus = DownloadState::Downloaded;
-    m_reasons.insert(queueRefusals(*m_engine));
+    noteQueueRefusals();
     showPlan(m_engine->confirmationTexts());
     m_context.output->say(tr("Dry run: nothing was downloaded, changed or updated.") + QLatin1Char('\n'));
     report(Cli::ExitSuccess);
+}
+
+void UpdateCommand::noteQueueRefusals()
+{
+    m_reasons.insert(UpdateQueue::reportRefusals(m_engine->displays(), m_engine->planFirmwareUpdates()));
 }
 
 void UpdateCommand::showPlan(const UpdateQueue::ConfirmationTexts &texts)
@@ -179,7 +165,7 @@ void UpdateCommand::firmwareReady()
     if (m_stage != Stage::Downloading)
         return;
     m_stage = Stage::Confirming;
-    m_reasons.insert(queueRefusals(*m_engine));
+    noteQueueRefusals();
     const UpdateQueue::ConfirmationTexts texts = m_engine->confirmationTexts();
     showPlan(texts);
     m_context.output->say(PlanText::cautions());

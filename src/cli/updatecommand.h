@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QSet>
 
 namespace UpdateQueue {
@@ -43,6 +44,8 @@ private:
     bool selects(const DISPLAY_LIST_ENTRY &e) const;
     void selectRows();
     // The plan as the confirmation shows it, for people and in JSON.
+    // Adds the queue's reasons for the checked rows it would refuse.
+    void noteQueueRefusals();
     void showPlan(const UpdateQueue::ConfirmationTexts &texts);
     void firmwareReady();
     void proceed();
@@ -56,7 +59,7 @@ private:
     Stage m_stage = Stage::Preparing;
     QList<int> m_selected;
     QHash<int, QString> m_firmwareBefore;
-    QHash<int, QString> m_reasons; // why a selected display is not updated
+    QMap<int, QString> m_reasons; // why a selected display is not updated
     QSet<int> m_cancelled;
     QHash<int, QString> m_shownState; // the last state line of each selected row
     QJsonObject m_plan;

@@ -95,14 +95,8 @@ QList<UpdateQueue::PlannedRow> FleetEngine::planFirmwareUpdates() const
 
 void FleetEngine::reportQueueRefusals(const QList<UpdateQueue::PlannedRow> &plans)
 {
-    QStringList texts;
-    for (const UpdateQueue::PlannedRow &plan : plans) {
-        const QString text = UpdateQueue::reportRefusal(m_displayList, plan);
-        if (!text.isEmpty())
-            texts.append(text);
-    }
     // Kept on the status line until the next queueing: the tick rewrites it every second.
-    m_queueRefusals = texts.join(QLatin1Char(' '));
+    m_queueRefusals = QStringList(UpdateQueue::reportRefusals(m_displayList, plans).values()).join(QLatin1Char(' '));
     if (!m_queueRefusals.isEmpty())
         emit statusMessage(m_queueRefusals);
 }

@@ -150,6 +150,17 @@ QString reportRefusal(const DisplayList &list, const PlannedRow &plan)
     }
 }
 
+QMap<int, QString> reportRefusals(const DisplayList &list, const QList<PlannedRow> &plans)
+{
+    QMap<int, QString> texts;
+    for (const PlannedRow &plan : plans) {
+        const QString text = reportRefusal(list, plan);
+        if (!text.isEmpty())
+            texts.insert(plan.row, text);
+    }
+    return texts;
+}
+
 int sessionDeadlineSecs(const DISPLAY_LIST_ENTRY &e)
 {
     return int(qBound(qint64(600), 3 * qint64(e.updateDurationSecs), qint64(std::numeric_limits<int>::max())));

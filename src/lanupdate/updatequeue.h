@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -69,6 +70,8 @@ QList<PlannedRow> planQueue(const DisplayList &list, const FilesOf &filesOf);
 // Logs why a planned row is refused and returns the operator's text; empty
 // for a row that is queued or left out without a word.
 QString reportRefusal(const DisplayList &list, const PlannedRow &plan);
+// The operator's texts of every refused row, by row.
+QMap<int, QString> reportRefusals(const DisplayList &list, const QList<PlannedRow> &plans);
 
 // Past this an update session ends with a time-out whatever it waits for:
 // three times the release's duration, ten minutes at least.
