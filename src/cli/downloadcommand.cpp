@@ -24,31 +24,28 @@ void DownloadCommand::databaseLoaded()
 
 bool DownloadCommand::chooseReleases()
 {
+    QStringList unoffered = m_options.models;
     for (const OfferedRelease &offered : m_batch->offeredReleases()) {
         bool named = m_options.all;
-        for (const QString &model : m_options.models)
-            named = named || offered.release.models.contains(model, Qt::CaseInsensitive);
+        for (const QString &model : m_options.models) {
+            if (offered.release.models.contains(model, Qt::CaseInsensitive)) {
+                named = true;
+                unoffered.removeAll(model);
+            }
+        }
         if (named)
             m_chosen.append(offered.recordIndex);
     }
-    for (const QString &model : m_options.models) {
-        bool offered = false;
-        for (int index : qAsConst(m_chosen)) {
-            FirmwareRelease release;
-            offered = offered || (m_engine->releaseDb().recordAt(index, release) == 0
-                                  && release.models.contains(model, Qt::CaseInsensitive));
-        }
-        if (offered)
-            continue;
-        fail(m_engine->releaseDb().indicesForModel(model).isEmpty()
-                 ? CliCommand::tr("No release in the firmware catalogue names the model %1.").arg(model)
-                 : tr("The firmware catalogue has no release for the model %1 that this build can apply over "
-                      "the LAN.")
-                       .arg(model),
-             Cli::ExitBadInput);
-        return false;
-    }
-    return true;
+    if (unoffered.isEmpty())
+        return true;
+    const QString model = unoffered.first();
+    fail(m_engine->releaseDb().indicesForModel(model).isEmpty()
+             ? CliCommand::tr("No release in the firmware catalogue names the model %1.").arg(model)
+             : tr("The firmware catalogue has no release for the model %1 that this build can apply over "
+                  "the LAN.")
+                   .arg(model),
+         Cli::ExitBadInput);
+    return false;
 }
 
 void DownloadCommand::present(const QList<int> &recordIndices)

@@ -207,6 +207,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no --yes in JSON") << QStringList{"update", "--all", "--format", "json"} << "" << "needs --yes";
         QTest::newRow("unknown model") << QStringList{"update", "--model", "XY-000", "--dry-run", "--format", "json"} << "" << "names the model XY-000";
+        QTest::newRow("download, unknown model") << QStringList{"download", "--model", "K5-552", "--model", "XY-000", "--format", "json"} << "" << "names the model XY-000";
+        QTest::newRow("download, USB only") << QStringList{"download", "--model", "CB-321", "--format", "json"} << "" << "model CB-321 that this build can apply over the LAN";
         QTest::newRow("bad list") << QStringList{"update", "--address", "1.2.3", "--format", "json"} << "" << "Address format error";
         QTest::newRow("settings") << QStringList{"search", "--format", "json"} << "settings" << "cannot be read";
         QTest::newRow("catalogue") << QStringList{"update", "--all", "--yes", "--format", "json"} << "catalogue" << "no usable copy";
