@@ -7,11 +7,11 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev libqt5svg5-dev qttools5-dev qttools5-dev-tools
-    libquazip1-qt5-dev zlib1g-dev qttranslations5-l10n
+    libquazip1-qt5-dev zlib1g-dev qttranslations5-l10n libqt5sql5-sqlite
     qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-    qt6-translations-l10n libquazip1-qt6-dev libgl-dev
+    qt6-translations-l10n libquazip1-qt6-dev libgl-dev libqt6sql6-sqlite
     xvfb xauth imagemagick x11-apps xdotool fonts-ipafont-gothic
-    iproute2 python3 procps xdg-utils gcovr curl unzip
+    dbus-daemon iproute2 python3 procps xdg-utils gcovr curl unzip
     dpkg-dev lintian desktop-file-utils appstream file
 )
 
