@@ -2,7 +2,11 @@
 
 // Which of the main window's commands may run, decided from what is running
 // and what the display list holds. A pure function over plain values, so the
-// rules can be checked without a window.
+// rules can be checked without a window. The two update commands also say
+// why they are disabled, decided by the same conditions that disable them.
+
+#include <QString>
+#include <QStringList>
 
 // What the display list holds, as far as the commands care.
 struct DisplayListTally
@@ -11,12 +15,16 @@ struct DisplayListTally
     bool refreshing = false; // some row has a control exchange in flight
     int queued = 0;          // rows whose LAN update waits in the queue
     int selected = 0;        // rows checked for an update
-    int selectedWithCommErrors = 0;
-    bool selectedNeedPowerOn = false; // a checked row must be switched on first
+    // Checked rows, as "<model> at <address>", that do not communicate and
+    // that must be switched on before their update.
+    QStringList selectedWithCommErrors;
+    QStringList selectedNeedPowerOn;
     // The current row: the one the operator selected in the table.
     bool hasCurrent = false;
+    QString currentModel;
     bool currentHasUpdateSession = false;
-    bool currentCanUseUsbDrive = false; // USB update offered and the tool is new enough
+    bool currentOffersUsbUpdate = false;
+    bool currentBuildOk = true; // its release does not need a newer build of this tool
 };
 
 // The main window's counters and flags.
@@ -51,6 +59,10 @@ struct CommandStates
     bool tools = false;          // USB drive by model, offline download
     bool clearFirmwareFiles = false; // "Clear downloaded firmware files"
     bool deselectAll = false;
+    // Why lanUpdate and usbDriveForCurrent are disabled, one sentence each;
+    // empty exactly when the command is enabled.
+    QStringList lanUpdateReasons;
+    QStringList usbDriveReasons;
 };
 
 CommandStates commandStates(const BusyState &state);

@@ -2,6 +2,8 @@
 
 #include "displaylist/updatestatus.h"
 
+#include <QCoreApplication>
+
 QString displayAddressText(const QHostAddress &address)
 {
     bool isIpv4 = false;
@@ -28,6 +30,19 @@ bool DISPLAY_LIST_ENTRY::powerSaveWillChange() const
     return selectedForUpdate && (seriesId == 1 || seriesId == 2) && (powerSaveMode == 0 || powerSaveMode == 1);
 }
 
+namespace {
+
+// A display as the reasons for a disabled command name it.
+QString displayName(const DISPLAY_LIST_ENTRY &entry)
+{
+    const QString address = displayAddressText(entry.ipAddress);
+    if (entry.modelName.isEmpty())
+        return address;
+    return QCoreApplication::translate("CommandState", "%1 at %2", "1=model name 2=IP address").arg(entry.modelName, address);
+}
+
+}
+
 DisplayListTally tallyDisplayList(const DisplayList &list, int currentRow)
 {
     DisplayListTally tally;
@@ -40,15 +55,17 @@ DisplayListTally tallyDisplayList(const DisplayList &list, int currentRow)
             continue;
         ++tally.selected;
         if (entry.commStatus != 0)
-            ++tally.selectedWithCommErrors;
+            tally.selectedWithCommErrors << displayName(entry);
         if (entry.needPowerOnToUpdateViaHTTP != 0 && entry.powerState != 1)
-            tally.selectedNeedPowerOn = true;
+            tally.selectedNeedPowerOn << displayName(entry);
     }
     if (currentRow >= 0 && currentRow < list.size()) {
         const DISPLAY_LIST_ENTRY &current = list.at(currentRow);
         tally.hasCurrent = true;
+        tally.currentModel = current.modelName;
         tally.currentHasUpdateSession = current.updateClient;
-        tally.currentCanUseUsbDrive = current.updateViaUSB != 0 && current.buildOk();
+        tally.currentOffersUsbUpdate = current.updateViaUSB != 0;
+        tally.currentBuildOk = current.buildOk();
     }
     return tally;
 }

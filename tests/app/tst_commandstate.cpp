@@ -33,7 +33,8 @@ BusyState readyWithRow()
     s.list.rows = 1;
     s.list.selected = 1;
     s.list.hasCurrent = true;
-    s.list.currentCanUseUsbDrive = true;
+    s.list.currentModel = QStringLiteral("K5-432");
+    s.list.currentOffersUsbUpdate = true;
     return s;
 }
 
@@ -51,6 +52,8 @@ class tst_CommandState : public QObject
 private slots:
     void rules_data();
     void rules();
+    void reasons_data();
+    void reasons();
     void tally();
 };
 
@@ -75,12 +78,14 @@ void tst_CommandState::rules_data()
     row("ready", none, "search lanUpdate refreshAll refreshSelected usbDrive tools clear deselect");
     row("no current row", [](BusyState &s) { s.list.hasCurrent = false; }, "search lanUpdate refreshAll tools clear deselect");
     row("refreshing", [](BusyState &s) { s.list.refreshing = true; s.pendingTcpReplies = 1; }, "wait clear deselect");
-    row("checked row not communicating", [](BusyState &s) { s.list.selectedWithCommErrors = 1; },
+    row("checked row not communicating", [](BusyState &s) { s.list.selectedWithCommErrors = QStringList{QString()}; },
         "search refreshAll refreshSelected usbDrive tools clear deselect");
-    row("checked row in standby", [](BusyState &s) { s.list.selectedNeedPowerOn = true; },
+    row("checked row in standby", [](BusyState &s) { s.list.selectedNeedPowerOn = QStringList{QString()}; },
         "search refreshAll refreshSelected usbDrive tools clear deselect");
     row("nothing checked", [](BusyState &s) { s.list.selected = 0; }, "search refreshAll refreshSelected usbDrive tools clear");
-    row("current row without USB update", [](BusyState &s) { s.list.currentCanUseUsbDrive = false; },
+    row("current row without USB update", [](BusyState &s) { s.list.currentOffersUsbUpdate = false; },
+        "search lanUpdate refreshAll refreshSelected tools clear deselect");
+    row("current row needs a newer build", [](BusyState &s) { s.list.currentBuildOk = false; },
         "search lanUpdate refreshAll refreshSelected tools clear deselect");
     row("current row updating", [](BusyState &s) { s.list.currentHasUpdateSession = true; },
         "search lanUpdate refreshAll usbDrive tools clear deselect");
@@ -100,7 +105,46 @@ void tst_CommandState::rules()
 {
     QFETCH(BusyState, state);
     QFETCH(QString, expected);
-    QCOMPARE(enabled(commandStates(state)), expected.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    const CommandStates c = commandStates(state);
+    QCOMPARE(enabled(c), expected.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    QCOMPARE(c.lanUpdate, c.lanUpdateReasons.isEmpty());
+    QCOMPARE(c.usbDriveForCurrent, c.usbDriveReasons.isEmpty());
+}
+
+void tst_CommandState::reasons_data()
+{
+    QTest::addColumn<BusyState>("state");
+    QTest::addColumn<QString>("lanUpdate"); // the reasons, one per line
+    QTest::addColumn<QString>("usbDrive");
+    const auto row = [](const char *name, const std::function<void(BusyState &)> &change, const char *lan, const char *usb) {
+        BusyState s = readyWithRow();
+        change(s);
+        QTest::newRow(name) << s << QString::fromUtf8(lan) << QString::fromUtf8(usb);
+    };
+    row("searching, refreshing", [](BusyState &s) { s.searching = s.list.refreshing = true; },
+        "A search is running.\nDisplay information is being refreshed.", "A search is running.\nDisplay information is being refreshed.");
+    row("downloading", [](BusyState &s) { s.activeDownloads = 1; }, "A firmware download is running.", "A firmware download is running.");
+    row("update running", [](BusyState &s) { s.runningUpdates = 1; }, "Firmware updates are running.", "Firmware updates are running.");
+    row("no database, no rows", [](BusyState &s) { s.databaseLoaded = false; s.list = DisplayListTally(); },
+        "The firmware release database is not loaded.\nNo displays are listed.",
+        "The firmware release database is not loaded.\nNo displays are listed.");
+    row("nothing checked, nothing selected", [](BusyState &s) { s.list.selected = 0; s.list.hasCurrent = false; },
+        "No display is checked for update.", "No display is selected.");
+    row("two not communicating", [](BusyState &s) { s.list.selectedWithCommErrors = QStringList{"K5-432 at 10.0.0.2", "10.0.0.3"}; },
+        "Communication error: K5-432 at 10.0.0.2\nCommunication error: 10.0.0.3", "");
+    row("must be on", [](BusyState &s) { s.list.selectedNeedPowerOn = QStringList{"K5-432 at 10.0.0.2"}; }, "Switch on K5-432 at 10.0.0.2 first.", "");
+    row("no USB update", [](BusyState &s) { s.list.currentOffersUsbUpdate = s.list.currentBuildOk = false; }, "",
+        "No USB drive update is offered for K5-432.");
+    row("newer build needed", [](BusyState &s) { s.list.currentBuildOk = false; }, "",
+        "The firmware for the selected display needs a newer version of this tool.");
+}
+
+void tst_CommandState::reasons()
+{
+    QFETCH(BusyState, state);
+    const CommandStates c = commandStates(state);
+    QTEST(c.lanUpdateReasons.join(QLatin1Char('\n')), "lanUpdate");
+    QTEST(c.usbDriveReasons.join(QLatin1Char('\n')), "usbDrive");
 }
 
 void tst_CommandState::tally()
@@ -114,6 +158,8 @@ void tst_CommandState::tally()
     list[1].updateClient = reinterpret_cast<HttpClient *>(&g_marker);
     list[2].selectedForUpdate = true;
     list[2].commStatus = 2;
+    list[2].modelName = QStringLiteral("K5-432");
+    list[2].ipAddress = QHostAddress(QStringLiteral("::ffff:10.0.0.2"));
     list[3].selectedForUpdate = true;
     list[3].needPowerOnToUpdateViaHTTP = 1;
     list[3].powerState = 2;
@@ -121,17 +167,18 @@ void tst_CommandState::tally()
     list[4].requiresAppBuild = AppInfo::kApplicationBuildNumber + 1;
 
     DisplayListTally t = tallyDisplayList(list, 1);
-    QVERIFY(t.rows == 5 && t.refreshing && t.queued == 1 && t.selected == 3 && t.selectedWithCommErrors == 1);
-    QVERIFY(t.selectedNeedPowerOn && t.hasCurrent && t.currentHasUpdateSession && !t.currentCanUseUsbDrive);
+    QVERIFY(t.rows == 5 && t.refreshing && t.queued == 1 && t.selected == 3);
+    QCOMPARE(t.selectedWithCommErrors, QStringList{QStringLiteral("K5-432 at 10.0.0.2")});
+    QVERIFY(t.selectedNeedPowerOn.size() == 1 && t.hasCurrent && t.currentHasUpdateSession && !t.currentOffersUsbUpdate);
 
     // A display in standby that does not need power for the update is no obstacle;
     // a release for a newer tool build cannot go on a USB drive.
     list[3].needPowerOnToUpdateViaHTTP = 0;
     t = tallyDisplayList(list, 4);
-    QVERIFY(!t.selectedNeedPowerOn);
-    QVERIFY(t.hasCurrent && !t.currentCanUseUsbDrive);
+    QVERIFY(t.selectedNeedPowerOn.isEmpty());
+    QVERIFY(t.hasCurrent && t.currentOffersUsbUpdate && !t.currentBuildOk);
     list[4].requiresAppBuild = AppInfo::kApplicationBuildNumber;
-    QVERIFY(tallyDisplayList(list, 4).currentCanUseUsbDrive);
+    QVERIFY(tallyDisplayList(list, 4).currentBuildOk);
     QVERIFY(!tallyDisplayList(list, 5).hasCurrent);
     QVERIFY(!tallyDisplayList(list, -1).hasCurrent);
 }
