@@ -174,6 +174,21 @@ QString availabilityText(const DISPLAY_LIST_ENTRY &e)
     }
 }
 
+namespace {
+
+// The components' overall percentage, -1 for a session without components.
+int componentPercent(const DISPLAY_LIST_ENTRY &e)
+{
+    // Records never describe more components than the row can hold.
+    const int n = qBound(0, e.numPACComponents, int(e.componentProgress.size()));
+    int sum = 0;
+    for (int i = 0; i < n; ++i)
+        sum += qMax(0, e.componentProgress[i]);
+    return n > 0 ? sum / n : -1;
+}
+
+}
+
 QString statusText(const DISPLAY_LIST_ENTRY &e, bool legacyEnabled, qint64 elapsedMs)
 {
     if (!e.buildOk())
@@ -203,13 +218,7 @@ QString statusText(const DISPLAY_LIST_ENTRY &e, bool legacyEnabled, qint64 elaps
 
 QString progressText(const DISPLAY_LIST_ENTRY &e, qint64 elapsedMs)
 {
-    // Records never describe more components than the row can hold.
     const int n = qBound(0, e.numPACComponents, int(e.componentProgress.size()));
-    int sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum += qMax(0, e.componentProgress[i]);
-    const int total = n * 100;
-
     QString completed;
     for (int i = 0; i < 4 && i < n; ++i) {
         if (e.componentProgress[i] >= 100)
@@ -218,7 +227,8 @@ QString progressText(const DISPLAY_LIST_ENTRY &e, qint64 elapsedMs)
     if (!completed.isEmpty())
         completed.prepend(TableText::tr("Completed: "));
 
-    if (total < 1)
+    const int percent = componentPercent(e);
+    if (percent < 0)
         return e.uploading ? TableText::tr("Uploading") : TableText::tr("Updating");
 
     QString remaining;
@@ -231,7 +241,6 @@ QString progressText(const DISPLAY_LIST_ENTRY &e, qint64 elapsedMs)
                                 .arg(r % 60, 2, 10, QLatin1Char('0'));
     }
 
-    const int percent = sum * 100 / total;
     if (!e.uploading) {
         return TableText::tr("Updating %1% %2%3", "1=update percent complete 2=FW name 3=remaining time")
             .arg(percent).arg(completed, remaining);
@@ -242,6 +251,16 @@ QString progressText(const DISPLAY_LIST_ENTRY &e, qint64 elapsedMs)
     }
     return TableText::tr("Uploading %1% %2", "1=upload percent complete 2=remaining time")
         .arg(e.uploadPercent).arg(remaining);
+}
+
+double progressFraction(const DISPLAY_LIST_ENTRY &e)
+{
+    if (e.updateStatus != UpdateStatus::Running)
+        return -1.0;
+    const int percent = componentPercent(e);
+    if (percent >= 0 && e.uploading && e.uploadPercent >= 0)
+        return qBound(0, e.uploadPercent, 100) / 100.0;
+    return percent < 0 ? -1.0 : qMin(percent, 100) / 100.0;
 }
 
 }

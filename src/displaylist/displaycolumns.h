@@ -51,5 +51,8 @@ QString statusText(const DISPLAY_LIST_ENTRY &entry, bool legacyEnabled,
                    qint64 elapsedMs = kFromUpdateTimer);
 // A running session's progress, completed components and remaining time.
 QString progressText(const DISPLAY_LIST_ENTRY &entry, qint64 elapsedMs = kFromUpdateTimer);
+// How far a running session has come, 0 to 1: the percentage that
+// progressText shows. -1 while no session runs or it reports no percentage.
+double progressFraction(const DISPLAY_LIST_ENTRY &entry);
 
 }

@@ -190,6 +190,13 @@ QVariant displayListModel::data(const QModelIndex &index, int role) const
         if (column == StatusColumn)
             return DisplayColumns::statusText(e, m_legacyEnabled);
         return tr("Right-click to refresh Display Information or change Power State", "tool tip");
+    case ProgressRole:
+        if (column == StatusColumn) {
+            const double fraction = DisplayColumns::progressFraction(e);
+            if (fraction >= 0)
+                return fraction;
+        }
+        return QVariant();
     default:
         return QVariant();
     }

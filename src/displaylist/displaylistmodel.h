@@ -35,6 +35,10 @@ public:
                             ColumnCount = DisplayColumns::ColumnCount;
 
     static constexpr int kAnnounceDelayMs = 50;
+    // Status column: the running upload's or update's progress as a double
+    // from 0 to 1, for the progress bar behind the text; invalid while the
+    // text shows no percentage.
+    static constexpr int ProgressRole = Qt::UserRole + 1;
 
     explicit displayListModel(QObject *parent = nullptr);
 

@@ -1,10 +1,12 @@
 #include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
+#include "displaylist/statusprogressdelegate.h"
 #include "displaylist/updatestatus.h"
 #include "resources/resourceinit.h"
 
 #include <QAbstractItemModelTester>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QtTest>
 
@@ -192,6 +194,47 @@ private slots:
         QFETCH(Entry, display);
         QFETCH(qint64, elapsedMs);
         QTEST(DisplayColumns::progressText(display, elapsedMs), "text");
+    }
+
+    void progressRole_data()
+    {
+        QTest::addColumn<Entry>("display");
+        QTest::addColumn<double>("progress"); // -1: none
+        const auto running = [](bool uploading, int uploadPercent, const std::function<void(Entry &)> &tweak = {}) {
+            return entry([=](Entry &e) {
+                e.updateStatus = 2; e.numPACComponents = 2; e.componentProgress = {{100, 40, -1, -1, -1, -1}};
+                e.uploading = uploading; e.uploadPercent = uploadPercent;
+                if (tweak)
+                    tweak(e);
+            });
+        };
+        QTest::newRow("uploading 35%") << running(true, 35) << 0.35;
+        QTest::newRow("uploading, upload percent unknown") << running(true, -1) << 0.70;
+        QTest::newRow("updating 70%") << running(false, -1) << 0.70;
+        QTest::newRow("updating without components") << running(false, -1, [](Entry &e) { e.numPACComponents = 0; }) << -1.0;
+        QTest::newRow("complete") << running(false, -1, [](Entry &e) { e.updateStatus = 3; }) << -1.0;
+        QTest::newRow("idle") << entry() << -1.0;
+    }
+    void progressRole()
+    {
+        QFETCH(Entry, display);
+        QFETCH(double, progress);
+        m_list = {display};
+        m_model.resetAll();
+        const QVariant value = cell(9, displayListModel::ProgressRole);
+        QCOMPARE(value.isValid() ? value.toDouble() : -1.0, progress);
+        QVERIFY(!cell(8, displayListModel::ProgressRole).isValid());
+        QCOMPARE(cell(9, Qt::ToolTipRole), cell(9, Qt::DisplayRole));
+        // The bar fills the cell's part that the fraction says, above and below the text.
+        QImage image(200, 20, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.rect = image.rect();
+        option.state = QStyle::State_Enabled;
+        StatusProgressDelegate().paint(&painter, option, m_model.index(0, 9));
+        painter.end();
+        QCOMPARE(image.pixel(60, 1) != image.pixel(190, 1), progress > 0.3);
     }
 
     void displayPanel_data()
