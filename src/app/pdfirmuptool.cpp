@@ -15,6 +15,7 @@
 #include "displaylist/displayinfohtml.h"
 #include "displaylist/displaylistmodel.h"
 #include "displaylist/mysortfilterproxymodel.h"
+#include "displaylist/statusprogressdelegate.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,6 +41,17 @@ QSize desktopSize()
     for (const QScreen *screen : screens)
         desktop = desktop.united(screen->geometry());
     return desktop.size();
+}
+
+// Enables a command's widget. While disabled its tool tip gives the reasons,
+// one a line; once enabled the tool tip it had at first returns.
+void applyCommand(QWidget *widget, bool enabled, const QStringList &reasons)
+{
+    static const char kNormalToolTip[] = "vdfuNormalToolTip";
+    if (!widget->property(kNormalToolTip).isValid())
+        widget->setProperty(kNormalToolTip, widget->toolTip());
+    widget->setEnabled(enabled);
+    widget->setToolTip(enabled ? widget->property(kNormalToolTip).toString() : reasons.join(QLatin1Char('\n')));
 }
 
 }
@@ -170,6 +182,7 @@ void PDFirmUpTool::setUpDisplayTable()
     m_proxy->setSourceModel(m_model);
     m_proxy->sort(displayListModel::ActionColumn, Qt::AscendingOrder);
     table->setModel(m_proxy);
+    table->setItemDelegateForColumn(displayListModel::StatusColumn, new StatusProgressDelegate(table));
     table->setDisplayList(m_engine->displayList());
     table->setSortingEnabled(true);
     table->sortByColumn(displayListModel::ActionColumn, Qt::AscendingOrder);
@@ -331,7 +344,7 @@ void PDFirmUpTool::update_ui(bool update_description_text)
     ui->actionBroadcast->setEnabled(commands.search);
     ui->actionConfigureAdvanced_search_network->setEnabled(commands.search);
     ui->actionAdvanced_network_search->setEnabled(commands.targetedSearch);
-    ui->download_pushButton->setEnabled(commands.lanUpdate);
+    applyCommand(ui->download_pushButton, commands.lanUpdate, commands.lanUpdateReasons);
     ui->actionRefreshAll->setEnabled(commands.refreshAll);
     ui->actionRefreshSelected->setEnabled(commands.refreshSelected);
 
@@ -349,7 +362,7 @@ void PDFirmUpTool::update_ui(bool update_description_text)
         current && !current->modelName.isEmpty()
             ? tr("Create firmware USB drive for %1 display...", "1=model name").arg(current->modelName)
             : tr("Create firmware USB drive for selected display..."));
-    ui->create_usb_drive_pushButton->setEnabled(commands.usbDriveForCurrent);
+    applyCommand(ui->create_usb_drive_pushButton, commands.usbDriveForCurrent, commands.usbDriveReasons);
     ui->actionCreate_USB_drive_for_another_model->setEnabled(commands.tools);
     ui->actionDownload_firmware_for_offline_use->setEnabled(commands.tools);
     ui->actionClear_downloaded_firmware_files->setEnabled(commands.clearFirmwareFiles);
