@@ -92,7 +92,11 @@ bool writeCsvFile(const QString &path, const QAbstractItemModel &model, const Di
     QString text = csvRecord(headerTexts(model));
     for (int row = 0; row < model.rowCount(); ++row)
         text += csvRecord(rowTexts(model, row, list));
+    return writeCsvText(path, text, error);
+}
 
+bool writeCsvText(const QString &path, const QString &text, QString *error)
+{
     const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()

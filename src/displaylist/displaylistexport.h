@@ -44,10 +44,12 @@ QStringList rowTexts(const QAbstractItemModel &model, int row, const DisplayList
 // The clipboard text of `rows` of `model`, in the given order.
 QString tsvText(const QAbstractItemModel &model, const QList<int> &rows, const DisplayList &list);
 
-// Writes the header and every row of `model` as a UTF-8 CSV file with a
-// byte-order mark, so that spreadsheet programs read Japanese texts. The
-// file is replaced whole or not at all; on failure `error`, when given,
-// tells why.
+// Writes `text` (CSV records) as a UTF-8 file with a byte-order mark, so
+// that spreadsheet programs read Japanese texts. The file is replaced whole
+// or not at all; on failure `error`, when given, tells why.
+bool writeCsvText(const QString &path, const QString &text, QString *error);
+
+// Writes the header and every row of `model` as a CSV file (writeCsvText).
 bool writeCsvFile(const QString &path, const QAbstractItemModel &model, const DisplayList &list,
                   QString *error);
 
