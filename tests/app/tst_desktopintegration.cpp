@@ -1,5 +1,4 @@
-// Notifications and the launcher entry on a private session bus (dbus-run-session):
-// a recorder on a second connection of this process stands in for the desktop.
+// Notifications and the launcher entry on a private session bus; a recorder stands in for the desktop.
 #include "app/desktopnotifier.h"
 #include "app/launcherentry.h"
 
@@ -30,10 +29,7 @@ public:
         bus.interface()->isServiceRegistered(kService); // the bus answered: the match rule holds
     }
     ~Recorder() override { bus.unregisterService(kService); QDBusConnection::disconnectFromBus(QStringLiteral("recorder")); }
-    void invoke(uint id)
-    {
-        bus.send(QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked")) << id << QStringLiteral("default"));
-    }
+    void invoke(uint id) { bus.send(QDBusMessage::createSignal(kPath, kService, "ActionInvoked") << id << QString("default")); }
 
 public slots:
     uint Notify(const QString &app, uint replaces, const QString &icon, const QString &summary, const QString &body,
@@ -69,9 +65,8 @@ private slots:
         notifier.notify(QStringLiteral("Done"), QStringLiteral("3 updated"));
         notifier.notify(QStringLiteral("Again")); // before the first reply: waits for its id
         QTRY_COMPARE(recorder.notifies.size(), 2);
-        const QString entry = desktopEntryId();
-        QCOMPARE(recorder.notifies.at(0), (QVariantList{"Firmware Tool", 0u, entry, "Done", "3 updated", QStringList{"default", "Show"},
-                                                        QVariantMap{{"desktop-entry", entry}}, -1}));
+        QCOMPARE(recorder.notifies.at(0), (QVariantList{"Firmware Tool", 0u, desktopEntryId(), "Done", "3 updated",
+                                                        QStringList{"default", "Show"}, QVariantMap{{"desktop-entry", desktopEntryId()}}, -1}));
         QCOMPARE(recorder.notifies.at(1).at(1).toUInt(), 41u);
         recorder.invoke(41); // replaced: no longer this program's
         recorder.invoke(42);
@@ -102,8 +97,7 @@ private slots:
         entry.reset(); // hides the bar and the badge
         const QList<QVariantMap> expected{{{"progress", 0.25}, {"progress-visible", true}}, {{"count", qint64(3)}, {"count-visible", true}},
                                           {{"progress", 0.5}}, {{"progress-visible", false}, {"count-visible", false}}};
-        QTRY_COMPARE(recorder.updates.size(), expected.size());
-        QCOMPARE(recorder.updates, expected);
+        QTRY_COMPARE(recorder.updates, expected);
         QCOMPARE(recorder.appUri, "application://com.example.vantor_displays.FirmwareUpdateTool.desktop");
     }
 };
