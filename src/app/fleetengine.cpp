@@ -4,6 +4,7 @@
 #include "catalogue/firmwarefolder.h"
 #include "catalogue/firmwareserver.h"
 #include "discovery/displaysearchudp.h"
+#include "history/updatehistory.h"
 #include "download/firmwarefiles.h"
 #include "lanupdate/updatequeue.h"
 
@@ -20,6 +21,7 @@ FleetEngine::Environment FleetEngine::Environment::system()
     if (!environment.updateJournalFile.isEmpty())
         environment.updateLockFile = QFileInfo(environment.updateJournalFile).dir().filePath(QStringLiteral("lan-updates.lock"));
     environment.databaseUrl = releaseDatabaseUrl(firmwareServerBaseUrl());
+    environment.historyFile = UpdateHistory::defaultPath();
     return environment;
 }
 
@@ -30,6 +32,8 @@ FleetEngine::FleetEngine(const Environment &environment, QObject *parent)
     , m_updateJournal(environment.updateJournalFile)
     , m_updateLockFile(environment.updateLockFile)
 {
+    if (!environment.historyFile.isEmpty())
+        m_history = new UpdateHistory(environment.historyFile, this);
     m_firmUpdateTimer.setInterval(Timing::scaled(1000));
     connect(&m_firmUpdateTimer, &QTimer::timeout, this, &FleetEngine::updateTick);
 

@@ -24,6 +24,7 @@
 class DisplaySearchUDP;
 class DownloadExtractFirmware;
 class ReleaseDbRetrieval;
+class UpdateHistory;
 namespace UpdateQueue {
 struct ConfirmationTexts;
 struct PlannedRow;
@@ -51,6 +52,7 @@ public:
         QString updateJournalFile; // record of running LAN updates; empty: none
         QString updateLockFile;    // one writer of LAN updates at a time; empty: no lock
         QUrl databaseUrl;          // the release database on the firmware server
+        QString historyFile;       // the update history database; empty: none
 
         static Environment system();
     };
@@ -68,6 +70,9 @@ public:
     int databaseVersion() const { return m_databaseVersion; }
     QString firmwareFolder() const { return m_cacheFolder; }
     const LanInterfaceList &interfaces() const { return m_interfaces; }
+    // Where LAN updates (and, through the faces, downloads and USB drives)
+    // are recorded; nullptr when the environment names no history file.
+    UpdateHistory *history() const { return m_history; }
     QList<QHostAddress> targetAddresses() const { return m_targetAddresses; }
     void setTargetAddresses(const QList<QHostAddress> &addresses) { m_targetAddresses = addresses; }
     int multiUpdateLimit() const { return m_multiUpdateLimit; }
@@ -208,7 +213,13 @@ private:
     void endUpdates();
     bool writeUpdateJournal();
     void releaseUpdateClient(int row);
-    void checkUpdatedDisplay(int row, const QString &firmwareBefore);
+    // `historyKey` names the session's history record, which the check completes.
+    void checkUpdatedDisplay(int row, const QString &firmwareBefore, const QString &historyKey);
+
+    // History (history/fleetengine_history.cpp).
+    // Records the session of `row` that has just ended; its record's key.
+    QString recordUpdateSession(int row, const QDateTime &started, const QString &firmwareBefore);
+    void recordInterruptedUpdates(const QList<UpdateJournal::Entry> &entries);
 
     // Discovery and control
     LanInterfaceList m_interfaces;
@@ -266,4 +277,6 @@ private:
     QString m_updateLockFile;
     std::unique_ptr<QLockFile> m_updateLock;
     bool m_releaseLockAfterQueue = false; // the queue took the lock, not a face
+
+    UpdateHistory *m_history = nullptr;
 };

@@ -20,22 +20,23 @@ struct OptionInfo
     const char *name;
     Takes takes;
     // The commands that know the option.
-    bool search, update, download;
+    bool search, update, download, history;
 };
 
 const OptionInfo kOptions[] = {
-    {"--format", Takes::Value, true, true, true},
-    {"--verbose", Takes::Nothing, true, true, true},
-    {"--broadcast", Takes::Nothing, true, true, false},
-    {"--targets", Takes::Value, true, true, false},
-    {"--interface", Takes::Value, true, true, false},
-    {"--all", Takes::Nothing, false, true, true},
-    {"--model", Takes::Value, false, true, true},
-    {"--serial", Takes::Value, false, true, false},
-    {"--address", Takes::Value, false, true, false},
-    {"--limit", Takes::Value, false, true, false},
-    {"--yes", Takes::Nothing, false, true, false},
-    {"--dry-run", Takes::Nothing, false, true, false},
+    {"--format", Takes::Value, true, true, true, true},
+    {"--verbose", Takes::Nothing, true, true, true, true},
+    {"--broadcast", Takes::Nothing, true, true, false, false},
+    {"--targets", Takes::Value, true, true, false, false},
+    {"--interface", Takes::Value, true, true, false, false},
+    {"--all", Takes::Nothing, false, true, true, false},
+    {"--model", Takes::Value, false, true, true, false},
+    {"--serial", Takes::Value, false, true, false, false},
+    {"--address", Takes::Value, false, true, false, false},
+    {"--limit", Takes::Value, false, true, false, false},
+    {"--yes", Takes::Nothing, false, true, false, false},
+    {"--dry-run", Takes::Nothing, false, true, false, false},
+    {"--since", Takes::Value, false, false, false, true},
 };
 
 const OptionInfo *findOption(const QString &name)
@@ -50,7 +51,7 @@ const OptionInfo *findOption(const QString &name)
 bool knownBy(const OptionInfo &option, Command command)
 {
     return (command == Command::Search && option.search) || (command == Command::Update && option.update)
-        || (command == Command::Download && option.download);
+        || (command == Command::Download && option.download) || (command == Command::History && option.history);
 }
 
 // An address list as the list dialog takes it, its entries separated by
@@ -93,6 +94,10 @@ QString applyValue(Options &o, const QString &name, const QString &value)
         o.models.append(value);
     } else if (name == QLatin1String("--serial")) {
         o.serials.append(value);
+    } else if (name == QLatin1String("--since")) {
+        o.since = parseSince(value);
+        if (!o.since.isValid())
+            return tr("Bad date \"%1\" for --since (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS).").arg(value);
     } else if (name == QLatin1String("--limit")) {
         bool ok = false;
         o.limit = value.toInt(&ok);
@@ -138,7 +143,7 @@ ParseResult parseArguments(const QStringList &arguments)
     ParseResult result;
     Options &o = result.options;
     if (arguments.isEmpty()) {
-        result.error = tr("Name a command: search, update or download.");
+        result.error = tr("Name a command: search, update, download or history.");
         return result;
     }
     if (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")
@@ -155,8 +160,10 @@ ParseResult parseArguments(const QStringList &arguments)
         o.command = Command::Update;
     else if (command == QLatin1String("download"))
         o.command = Command::Download;
+    else if (command == QLatin1String("history"))
+        o.command = Command::History;
     else {
-        result.error = tr("Unknown command \"%1\" (search, update or download).").arg(command);
+        result.error = tr("Unknown command \"%1\" (search, update, download or history).").arg(command);
         return result;
     }
 
@@ -208,6 +215,14 @@ ParseResult parseArguments(const QStringList &arguments)
     return result;
 }
 
+QDateTime parseSince(const QString &text)
+{
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (date.isValid() && text.size() == 10)
+        return date.startOfDay();
+    return text.contains(QLatin1Char('T')) ? QDateTime::fromString(text, Qt::ISODate) : QDateTime();
+}
+
 QString commandName(Command command)
 {
     switch (command) {
@@ -217,6 +232,8 @@ QString commandName(Command command)
         return QStringLiteral("update");
     case Command::Download:
         return QStringLiteral("download");
+    case Command::History:
+        return QStringLiteral("history");
     default:
         return QString();
     }
@@ -229,12 +246,15 @@ QString usageText()
               "  vdfu update (--all | --model M | --serial S | --address A ...) [--limit N] [--yes] [--dry-run]\n"
               "              [--broadcast | --targets \"ADDRESS LIST\"] [--interface NAME] [--format table|json|csv]\n"
               "  vdfu download (--all | --model M ...) [--format table|json|csv]\n"
+              "  vdfu history [--since DATE] [--format table|json|csv]\n"
               "  vdfu --help | --version\n"
               "Every command takes --verbose (-v): the log on a terminal too. --interface implies --broadcast.\n"
               "\n"
               "An address list holds addresses (a.b.c.d), wildcards (a.b.c.*) and ranges (a.b.c.d - e.f.g.h),\n"
               "separated by commas; --address takes one as well. Without --broadcast or --targets, the address\n"
               "list of the settings is searched when there is one, else every LAN interface by broadcast.\n"
+              "history prints the update history, oldest first; --since takes YYYY-MM-DD (local midnight)\n"
+              "or an ISO 8601 date and time.\n"
               "\n"
               "Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing to do, 4 interrupted.\n");
 }

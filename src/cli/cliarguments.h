@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// The command line of `vdfu`: one command (search, update, download) and its
+// The command line of `vdfu`: one command (search, update, download, history) and its
 // options, read into plain values. Anything it cannot take (an unknown
 // command or option, a missing or malformed value, an option the command
 // does not know) is refused with a message, before anything is done.
@@ -20,7 +21,7 @@ enum ExitStatus {
     ExitInterrupted = 4,
 };
 
-enum class Command { Help, Version, Search, Update, Download };
+enum class Command { Help, Version, Search, Update, Download, History };
 enum class Format { Table, Json, Csv };
 
 struct Options
@@ -45,6 +46,8 @@ struct Options
     int limit = 0; // simultaneous updates; 0: the setting
     bool yes = false;
     bool dryRun = false;
+
+    QDateTime since; // history: records started at or after; invalid: all
 };
 
 struct ParseResult
@@ -52,6 +55,10 @@ struct ParseResult
     Options options;
     QString error; // empty when the command line was understood
 };
+
+// A --since value: YYYY-MM-DD (local midnight) or an ISO 8601 date and time
+// (local time unless it names an offset); invalid when it is neither.
+QDateTime parseSince(const QString &text);
 
 // `arguments` without the program name.
 ParseResult parseArguments(const QStringList &arguments);

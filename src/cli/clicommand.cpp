@@ -6,6 +6,7 @@
 #include "cli/terminal.h"
 #include "cli/updatecommand.h"
 #include "discovery/addresslist.h"
+#include "history/updatehistory.h"
 
 #include <QRegularExpression>
 #include <QSettings>
@@ -54,6 +55,17 @@ void CliCommand::start()
     m_engine->setTargetAddresses(m_options.hasTargets ? m_options.targets
                                                       : AddressList::addressesFromText(settings.ipScanText));
     connect(m_engine, &FleetEngine::statusMessage, this, [this](const QString &text) { showStatus(text); });
+    if (UpdateHistory *history = m_engine->history()) {
+        connect(history, &UpdateHistory::setAside, this,
+                [this](const QString &path, const QString &asidePath, const QString &reason) {
+                    m_context.terminal->line(tr("vdfu: the update history %1 could not be used (%2); it was renamed "
+                                                "to %3 and a new one was started.",
+                                                "1=file 2=reason 3=file")
+                                                 .arg(path, reason, asidePath));
+                });
+        connect(history, &UpdateHistory::writeFailed, this,
+                [this](const QString &reason) { m_context.terminal->line(tr("vdfu: %1").arg(reason)); });
+    }
     connect(m_engine, &FleetEngine::databaseReady, this, [this](bool loaded) {
         if (m_ended)
             return;

@@ -3,9 +3,11 @@
 #include "app/appinfo.h"
 #include "cli/clicommand.h"
 #include "cli/clilog.h"
+#include "cli/historycommand.h"
 #include "cli/clioutput.h"
 #include "cli/signalwatcher.h"
 #include "cli/terminal.h"
+#include "history/updatehistory.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -42,6 +44,9 @@ int run(const QStringList &arguments)
         terminal.write(QStringLiteral("vdfu: ") + AppInfo::versionText() + QLatin1Char('\n'));
         return ExitSuccess;
     }
+
+    if (parsed.options.command == Command::History)
+        return printHistory(parsed.options, UpdateHistory::defaultPath(), output);
 
     CliCommand::Context context;
     QString error;

@@ -8,6 +8,7 @@
 void DownloadCommand::databaseLoaded()
 {
     m_batch = new OfflineDownloadBatch(m_engine->firmwareFolder(), m_engine->releaseDb(), this);
+    m_batch->setHistory(m_engine->history());
     if (!chooseReleases())
         return;
     connect(m_batch, &OfflineDownloadBatch::presentChecked, this, &DownloadCommand::present);

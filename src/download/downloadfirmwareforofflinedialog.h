@@ -27,6 +27,9 @@ public:
                                      QWidget *parent = nullptr);
     ~DownloadFirmwareForOfflineDialog() override;
 
+    // Where each release downloaded is recorded; nullptr: nowhere.
+    void setHistory(UpdateHistory *history) { m_batch.setHistory(history); }
+
 public slots:
     void cancelDownload();
     void reject() override;

@@ -2,6 +2,9 @@
 
 #include "app/appinfo.h"
 #include "download/downloadextractfirmware.h"
+#include "download/downloadstatus.h"
+#include "download/firmwarefiles.h"
+#include "history/updatehistory.h"
 
 #include <QTimer>
 
@@ -75,7 +78,10 @@ int OfflineDownloadBatch::start(const QList<int> &recordIndices)
         connect(job, &DownloadExtractFirmware::progressChanged, this,
                 [this, id](int, int received, int, const QString &) { jobProgress(id, received); });
         connect(job, &DownloadExtractFirmware::statusChanged, this,
-                [this, job](int, int status) { jobFinished(job, status); });
+                [this, job, release, started = QDateTime::currentDateTimeUtc()](int, int status) {
+                    record(release, started, status);
+                    jobFinished(job, status);
+                });
         m_jobs.append(job);
         job->start();
     }
@@ -121,4 +127,30 @@ void OfflineDownloadBatch::finishWhenDone()
 {
     if (!isRunning())
         emit finished(m_error);
+}
+
+HistoryRecord OfflineDownloadBatch::historyRecord(HistoryRecord::Kind kind, const FirmwareRelease &release)
+{
+    HistoryRecord record;
+    record.kind = kind;
+    record.model = release.models.join(QStringLiteral(", "));
+    record.releaseVersion = release.changes.version;
+    const QList<UnpackedFileInfo> files =
+        FirmwareFiles::expectedFiles(release, FirmwareFiles::packageFileName(release.downloadLoc));
+    for (const UnpackedFileInfo &file : files) {
+        record.files << file.fileName;
+        record.digests << file.fileChecksum;
+    }
+    return record;
+}
+
+void OfflineDownloadBatch::record(const FirmwareRelease &release, const QDateTime &started, int status)
+{
+    if (!m_history)
+        return;
+    HistoryRecord record = historyRecord(HistoryRecord::Kind::OfflineDownload, release);
+    record.started = started;
+    record.ended = QDateTime::currentDateTimeUtc();
+    record.outcome = status == DownloadStatus::Success ? tr("Downloaded and verified") : DownloadStatus::statusText(status);
+    m_history->add(record);
 }

@@ -3,6 +3,7 @@
 #include "catalogue/firmwarereleasedb.h"
 #include "download/offthreadwork.h"
 #include "download/speedtext.h"
+#include "history/historyrecord.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -10,6 +11,7 @@
 #include <QString>
 
 class DownloadExtractFirmware;
+class UpdateHistory;
 
 // A release that an offline download offers, with its index in the database.
 struct OfferedRelease
@@ -59,6 +61,12 @@ public:
     // The batch's speed as of its last progress report.
     TransferSpeed speed() const { return m_speed; }
 
+    // Where each download that ends is recorded; nullptr: nowhere.
+    void setHistory(UpdateHistory *history) { m_history = history; }
+    // A history record of `release` (models, version, the files it brings
+    // with their listed digests), for a download or a USB drive.
+    static HistoryRecord historyRecord(HistoryRecord::Kind kind, const FirmwareRelease &release);
+
 signals:
     void presentChecked(const QList<int> &recordIndices);
     // Bytes received by the whole batch and expected (-1: unknown, as soon as
@@ -72,6 +80,7 @@ signals:
 private:
     void jobProgress(int id, qint64 received);
     void jobFinished(DownloadExtractFirmware *job, int status);
+    void record(const FirmwareRelease &release, const QDateTime &started, int status);
     void finishWhenDone();
 
     QString m_folder;
@@ -86,4 +95,5 @@ private:
     qint64 m_total = 0;
     QElapsedTimer m_stopwatch;
     TransferSpeed m_speed;
+    UpdateHistory *m_history = nullptr;
 };

@@ -44,6 +44,7 @@ void PDFirmUpTool::on_actionDownload_firmware_for_offline_use_triggered()
     if (!m_engine->firmwareFolderAvailable())
         return;
     DownloadFirmwareForOfflineDialog dialog(m_engine->firmwareFolder(), m_engine->releaseDb(), this);
+    dialog.setHistory(m_engine->history());
     dialog.exec();
 }
 

@@ -9,6 +9,7 @@
 
 #include "discovery/controlprotocol.h"
 #include "displaylist/updatestatus.h"
+#include "history/updatehistory.h"
 #include "lanupdate/httpclient.h"
 #include "lanupdate/updatequeue.h"
 #include "lanupdate/updateverifier.h"
@@ -196,14 +197,21 @@ bool FleetEngine::serviceUpdateQueue()
         s.uploading = client->uploadState(s.uploadPercent);
         return s;
     };
-    access.release = [this](int row) {
+    QHash<int, QDateTime> endedStarts;
+    access.release = [this, &endedStarts](int row) {
         releaseUpdateClient(row);
-        m_updateStarted.remove(row);
+        endedStarts.insert(row, m_updateStarted.take(row));
     };
     const UpdateQueue::PassResult pass =
         UpdateQueue::servicePass(m_displayList, m_runningUpdates, m_multiUpdateLimit, access);
+    QHash<int, QString> historyKeys;
+    for (int row : pass.finished) {
+        // A completed row's list entry already shows the new firmware.
+        historyKeys.insert(row, recordUpdateSession(row, endedStarts.value(row),
+                                                    pass.completed.value(row, m_displayList.at(row).currentFirmware)));
+    }
     for (auto it = pass.completed.cbegin(); it != pass.completed.cend(); ++it)
-        checkUpdatedDisplay(it.key(), it.value());
+        checkUpdatedDisplay(it.key(), it.value(), historyKeys.value(it.key()));
     for (int row : pass.changed)
         emit rowChanged(row);
     writeUpdateJournal();
@@ -218,15 +226,17 @@ QString FleetEngine::withQueueRefusals(const QString &line) const
     return m_queueRefusals.isEmpty() ? line : line + QLatin1Char(' ') + m_queueRefusals;
 }
 
-void FleetEngine::checkUpdatedDisplay(int row, const QString &firmwareBefore)
+void FleetEngine::checkUpdatedDisplay(int row, const QString &firmwareBefore, const QString &historyKey)
 {
     DISPLAY_LIST_ENTRY &entry = m_displayList[row];
     entry.updateCheck = UpdateVerifier::pendingText();
     ++m_pendingChecks;
     auto *verifier = new UpdateVerifier(this);
-    connect(verifier, &UpdateVerifier::finished, this, [this, verifier](const UpdateVerifier::Outcome &outcome) {
+    connect(verifier, &UpdateVerifier::finished, this, [this, verifier, historyKey](const UpdateVerifier::Outcome &outcome) {
         verifier->deleteLater();
         --m_pendingChecks;
+        if (m_history)
+            m_history->complete(historyKey, outcome.reported, UpdateVerifier::outcomeText(outcome));
         qInfo() << "Display #" << outcome.row + 1 << "Firmware check after the update:"
                 << UpdateVerifier::resultName(outcome.result) << "Reported:" << outcome.reported
                 << "Expected:" << outcome.expected << "Before:" << outcome.previous
@@ -294,6 +304,7 @@ void FleetEngine::reportInterruptedUpdates()
                 << entry.serialNumber << "IP address:" << entry.address << "Last step:"
                 << UpdateJournal::stepText(entry.step) << "Started:" << entry.started.toString(Qt::ISODate);
     }
+    recordInterruptedUpdates(entries);
     // Told once: the log keeps the details from now on. Should the removal
     // fail, the queue tick of the next update tries again.
     m_updateJournal.keepInStep({});

@@ -3,6 +3,8 @@
 #include "ui_createusbdrivedialog.h"
 
 #include "dialogs/messageboxes.h"
+#include "download/offlinedownloadbatch.h"
+#include "history/updatehistory.h"
 #include "usbdrive/usbdrivecopy.h"
 #include "usbdrive/usbdrivetexts.h"
 
@@ -134,7 +136,15 @@ void CreateUSBDriveDialog::on_copy_files_pushButton_clicked()
     m_copying = true;
     UsbDriveCopy copy(m_release, m_sourceFolder, *m_drives);
     connect(&copy, &UsbDriveCopy::progressChanged, this, &CreateUSBDriveDialog::progressChanged);
+    HistoryRecord record = OfflineDownloadBatch::historyRecord(HistoryRecord::Kind::UsbDrive, m_release);
+    record.started = QDateTime::currentDateTimeUtc();
+    record.drive = ui->drive_comboBox->currentText();
     const int result = copy.run(root);
+    if (m_history) {
+        record.ended = QDateTime::currentDateTimeUtc();
+        record.outcome = result == UsbDriveCopy::Success ? tr("Copied and verified") : UsbDriveCopy::resultText(result);
+        m_history->add(record);
+    }
     m_copying = false;
     QApplication::restoreOverrideCursor();
     if (result != UsbDriveCopy::Success) {

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class UpdateHistory;
+
 namespace Ui {
 class CreateUSBDriveDialog;
 }
@@ -26,6 +28,9 @@ public:
     CreateUSBDriveDialog(QWidget *parent, const FirmwareRelease &release, const QString &sourceFolder,
                          std::unique_ptr<DriveSource> drives = nullptr);
     ~CreateUSBDriveDialog() override;
+
+    // Where each drive prepared is recorded; nullptr: nowhere.
+    void setHistory(UpdateHistory *history) { m_history = history; }
 
 public slots:
     void on_copy_files_pushButton_clicked();
@@ -55,4 +60,5 @@ private:
     QString m_copiedRoot;   // offered for ejecting after a good copy
     QString m_ejectingRoot; // being ejected
     QString m_notice;       // shown once the drive list is known again
+    UpdateHistory *m_history = nullptr;
 };

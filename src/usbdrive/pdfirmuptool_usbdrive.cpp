@@ -10,6 +10,7 @@
 void PDFirmUpTool::openUsbDriveDialog(const FirmwareRelease &release)
 {
     CreateUSBDriveDialog dialog(this, release, m_engine->firmwareFolder());
+    dialog.setHistory(m_engine->history());
     dialog.exec();
 }
 

@@ -255,6 +255,39 @@ private slots:
         QCOMPARE(failed[QLatin1String("result")], "Error: Update failed.");
         QVERIFY(run.err.contains(QStringLiteral("Display #1 K5-432 at %1: uploading").arg(at(2))));
         QVERIFY(!QFile::exists(home.journal()));
+
+        // Both sessions in the history, the good one completed by its check.
+        QHash<QString, QJsonObject> history;
+        for (const QJsonValue &record : home.run({"history", "--format", "json"}).json()[QLatin1String("records")].toArray())
+            history.insert(record[QLatin1String("address")].toString(), record.toObject());
+        QCOMPARE(history.size(), 2);
+        QCOMPARE(history[at(2)][QLatin1String("firmwareBefore")], "R1.200");
+        QCOMPARE(history[at(2)][QLatin1String("firmwareAfter")], "R1.400");
+        QCOMPARE(history[at(2)][QLatin1String("check")], updated[QLatin1String("check")]);
+        QCOMPARE(history[at(4)][QLatin1String("outcome")], "Error: Update failed.");
+    }
+
+    // Without a database: every format prints no record (and creates none); a bad date is refused.
+    void history_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("json") << QStringList{"--format", "json"} << 0 << QByteArray("\"records\": [\n    ]");
+        QTest::newRow("csv, since a date") << QStringList{"--since", "2024-05-06", "--format=csv"} << 0 << QByteArray("Started,Ended,Kind,");
+        QTest::newRow("table, since a time") << QStringList{"--since", "2024-05-06T10:00:00Z"} << 0 << QByteArray("Started  Ended  Kind");
+        QTest::newRow("bad date") << QStringList{"--since", "2024-13-01", "--format", "json"} << 2 << QByteArray("Bad date");
+    }
+    void history()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitStatus);
+        QFETCH(QByteArray, out);
+        Home home(m_server.baseUrl().toString());
+        const Run run = home.run(QStringList{"history"} + arguments);
+        QCOMPARE(run.exitStatus, exitStatus);
+        QVERIFY2(run.out.contains(out), run.out.constData());
+        QVERIFY(!QDir(home.path(".local/share")).exists());
     }
 
     // While one run updates, another is refused; the first interrupt cancels
