@@ -112,11 +112,13 @@ void tst_PDFirmUpTool::updateUiFollowsTheList()
     access.updateUi();
     access.updateUi();
     QVERIFY(!lanUpdate->isEnabled() && !usbDrive->isEnabled());
+    QCOMPARE(lanUpdate->toolTip(), QStringLiteral("Display information is being refreshed."));
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     access.list()[1].tcpClient = nullptr;
     access.pendingTcpReplies() = 0;
     access.updateUi();
     QVERIFY(!QApplication::overrideCursor()); // set once, restored once
+    QVERIFY(lanUpdate->toolTip().isEmpty()); // the button's own, which it has none of
 
     // A current row without a model name gets the general text.
     selectRow(*window, 1);
