@@ -27,14 +27,14 @@ namespace HistoryColumns {
 
 QStringList headerTexts()
 {
-    return {tr("Started", "column title"),         tr("Ended", "column title"),
-            tr("Kind", "column title"),            tr("Model Name", "column title"),
-            tr("Serial Number", "column title"),   tr("Asset Tag", "column title"),
-            tr("IP Address", "column title"),      tr("MAC Address", "column title"),
-            tr("Firmware before", "column title"), tr("Firmware after", "column title"),
-            tr("Release", "column title"),         tr("Update method", "column title"),
-            tr("Outcome", "column title"),         tr("Check", "column title"),
-            tr("Duration", "column title"),        tr("Files", "column title"),
+    return {tr("Started", "column title"),         tr("Kind", "column title"),
+            tr("Model Name", "column title"),      tr("Serial Number", "column title"),
+            tr("IP Address", "column title"),      tr("Firmware before", "column title"),
+            tr("Firmware after", "column title"),  tr("Outcome", "column title"),
+            tr("Check", "column title"),           tr("Duration", "column title"),
+            tr("Ended", "column title"),           tr("Release", "column title"),
+            tr("Update method", "column title"),   tr("Asset Tag", "column title"),
+            tr("MAC Address", "column title"),     tr("Files", "column title"),
             tr("Digests", "column title"),         tr("USB drive", "column title")};
 }
 
@@ -51,10 +51,10 @@ QString durationText(qint64 secs)
 QStringList rowTexts(const HistoryRecord &r)
 {
     const QString listSeparator = QStringLiteral(", ");
-    return {localTimeText(r.started), localTimeText(r.ended), kindText(r.kind), r.model, r.serialNumber,
-            r.assetTag, r.address, r.macAddress, r.firmwareBefore, r.firmwareAfter, r.releaseVersion,
-            r.dialect, r.outcome, r.check, durationText(r.durationSecs()), r.files.join(listSeparator),
-            r.digests.join(listSeparator), r.drive};
+    return {localTimeText(r.started), kindText(r.kind), r.model, r.serialNumber, r.address,
+            r.firmwareBefore, r.firmwareAfter, r.outcome, r.check, durationText(r.durationSecs()),
+            localTimeText(r.ended), r.releaseVersion, r.dialect, r.assetTag, r.macAddress,
+            r.files.join(listSeparator), r.digests.join(listSeparator), r.drive};
 }
 
 QList<int> filterColumns()

@@ -53,10 +53,12 @@ using HistoryRecords = QList<HistoryRecord>;
 // history` show them: one definition, so the three never disagree.
 namespace HistoryColumns {
 
+// What an operator looks for first (which display, from which version to
+// which, how it ended) comes first.
 enum Column {
-    Started, Ended, Kind, Model, SerialNumber, AssetTag, Address, MacAddress,
-    FirmwareBefore, FirmwareAfter, ReleaseVersion, Dialect, Outcome, Check,
-    Duration, Files, Digests, Drive, Count
+    Started, Kind, Model, SerialNumber, Address, FirmwareBefore, FirmwareAfter,
+    Outcome, Check, Duration, Ended, ReleaseVersion, Dialect, AssetTag,
+    MacAddress, Files, Digests, Drive, Count
 };
 
 // Translated titles, in column order.
