@@ -7,6 +7,7 @@
 #include "discovery/udpsearchreplyinfo.h"
 #include "displaylist/displaylistentry.h"
 #include "lanupdate/updatejournal.h"
+#include "lanupdate/updaterun.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -126,6 +127,8 @@ public:
                              bool forSelectedDisplay);
     void cancelDownloads();
     int activeDownloads() const { return m_activeDownloads; }
+    // How far the running download batch has come, 0 to 1; -1 when none runs.
+    double downloadFraction() const;
 
     // --- LAN updates
     // The checked rows' sessions-to-be, and those the queue refuses.
@@ -140,6 +143,8 @@ public:
     // queue has ended). False, with the reason, while another program holds it.
     bool holdUpdateLock(QString *why = nullptr);
     void cancelQueuedUpdates();
+    // The tally of the last (or running) run of the update queue.
+    const UpdateRun &updateRun() const { return m_updateRun; }
     // Tells once about updates that a previous run left running (interruptedUpdates).
     void reportInterruptedUpdates();
 
@@ -155,6 +160,8 @@ signals:
     // The search and its control exchanges have ended and the rows are matched.
     void searchFinished();
     void downloadsRunning(bool running);
+    // A download batch has ended: releases downloaded and failed.
+    void downloadBatchEnded(int downloaded, int failed, bool cancelled);
     // The firmware is present: the faces ask the operator and call confirmUpdates.
     void lanUpdateReady();
     // The update command ended without a confirmation (download failure,
@@ -247,6 +254,9 @@ private:
     // The releases of the running batch; a release's position is its job's id.
     QList<FirmwareRelease> m_downloadReleases;
     int m_activeDownloads = 0;
+    QHash<int, double> m_downloadShares; // how far each job of the batch has come, by id
+    int m_batchDownloaded = 0;
+    int m_batchFailed = 0;
     int m_lastDownloadStatus = 0;
     bool m_downloadBatchError = false;
     bool m_cancelRequested = false;
@@ -264,6 +274,7 @@ private:
     // LAN updates
     QTimer m_firmUpdateTimer;
     int m_runningUpdates = 0;
+    UpdateRun m_updateRun;
     int m_multiUpdateLimit = 5;
     bool m_legacyEnabled = false;
     bool m_showAssetTag = true;

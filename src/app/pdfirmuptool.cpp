@@ -6,6 +6,7 @@
 #include "app/fleetengine.h"
 #include "app/installlayout.h"
 #include "app/logsink.h"
+#include "app/longrunfeedback.h"
 #include "app/mainsettings.h"
 #include "app/sv_information_dialog.h"
 #include "app/timing.h"
@@ -21,6 +22,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -65,6 +67,7 @@ PDFirmUpTool::Environment PDFirmUpTool::Environment::system()
     const FleetEngine::Environment engine = FleetEngine::Environment::system();
     environment.updateJournalFile = engine.updateJournalFile;
     environment.updateLockFile = engine.updateLockFile;
+    environment.historyFile = engine.historyFile;
     return environment;
 }
 
@@ -96,12 +99,14 @@ PDFirmUpTool::PDFirmUpTool(const Environment &environment, QWidget *parent)
     engine.documentsFolder = environment.documentsFolder;
     engine.updateJournalFile = environment.updateJournalFile;
     engine.updateLockFile = environment.updateLockFile;
+    engine.historyFile = environment.historyFile;
     engine.databaseUrl = releaseDatabaseUrl(firmwareServerBaseUrl());
     m_engine = new FleetEngine(engine, this);
 
     fillInterfaceSelector();
     loadSettings();
     connectEngine();
+    connectHistory();
     setUpDisplayTable();
     buildSearchMenu();
     m_engine->retrieveReleaseDatabase();
@@ -242,6 +247,8 @@ void PDFirmUpTool::addStatusBarWidgets()
     auto *layout = new QHBoxLayout(container);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    m_feedback = new LongRunFeedback(m_engine, this);
+    layout->addWidget(m_feedback->progressBar());
     m_cancelDownloadsButton = new QPushButton(tr("Cancel downloads"), container);
     connect(m_cancelDownloadsButton, &QPushButton::clicked, this, &PDFirmUpTool::cancel_download_clicked);
     connect(m_engine, &FleetEngine::downloadsRunning, m_cancelDownloadsButton, &QWidget::setVisible);

@@ -11,10 +11,12 @@ namespace Ui {
 class PDFirmUpTool;
 }
 class FleetEngine;
+class LongRunFeedback;
 class MySortFilterProxyModel;
 class QMenu;
 class QPushButton;
 class SV_Information_Dialog;
+class UpdateHistoryWindow;
 class displayListModel;
 
 // The main window: a view of the fleet engine that does the work. It shows
@@ -36,6 +38,7 @@ public:
         QString readmeFolder;    // where the README files lie
         QString updateJournalFile; // record of running LAN updates; empty: none
         QString updateLockFile;    // one program at a time updates displays; empty: no lock
+        QString historyFile;       // the update history database; empty: none
 
         static Environment system();
     };
@@ -91,6 +94,7 @@ private slots:
     void on_actionCreat_file_hash_triggered();
     void on_actionClear_downloaded_firmware_files_triggered();
     void on_actionLog_triggered();
+    void on_actionUpdate_history_triggered();
     void on_actionShow_Asset_Tag_column_toggled(bool checked);
     void on_actionShow_MAC_Address_column_toggled(bool checked);
     void on_actionVersion_A_triggered();
@@ -114,6 +118,9 @@ private:
     void setUpDisplayTable();
     void buildSearchMenu();
     void addStatusBarWidgets();
+    // Tells the operator when the update history had to start afresh
+    // (history/pdfirmuptool_history.cpp).
+    void connectHistory();
 
     void searchDisplays(bool forceBroadcast);
     // The release database is in: the first search follows (catalogue/pdfirmuptool_catalogue.cpp).
@@ -139,8 +146,10 @@ private:
     Ui::PDFirmUpTool *ui;
     FleetEngine *m_engine = nullptr;
     SV_Information_Dialog *m_logWindow = nullptr;
+    UpdateHistoryWindow *m_historyWindow = nullptr; // made when first opened
     QMenu *m_searchMenu = nullptr;
     QPushButton *m_cancelDownloadsButton = nullptr;
+    LongRunFeedback *m_feedback = nullptr;
     QString m_readmeFolder;
     QString m_documentsFolder; // where an export is offered first
     bool m_waitCursorShown = false;

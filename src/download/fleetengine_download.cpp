@@ -10,6 +10,8 @@
 
 #include <QScopedValueRollback>
 
+#include <utility>
+
 namespace {
 
 constexpr int kBatchEndMessageMs = 5000;
@@ -185,6 +187,8 @@ void FleetEngine::firmwareForUsbDrive(const FirmwareRelease &release, const QStr
 
 void FleetEngine::downloadProgress(int instance, int value, int total, const QString &message)
 {
+    if (total >= 1)
+        m_downloadShares.insert(instance, qBound(0.0, double(value) / total, 1.0));
     if (instance >= 0 && instance < m_downloadReleases.size()) {
         const QList<int> rows = rowsOfRelease(m_downloadReleases.at(instance));
         for (int row : rows) {
@@ -207,6 +211,8 @@ void FleetEngine::downloadStatus(int instance, int status)
     m_lastDownloadStatus = status;
     if (!valid || status != DownloadStatus::Success)
         m_downloadBatchError = true;
+    m_downloadShares.insert(instance, 1.0);
+    ++(status == DownloadStatus::Success ? m_batchDownloaded : m_batchFailed);
     if (valid) {
         const FirmwareRelease &release = m_downloadReleases.at(instance);
         if (status == DownloadStatus::Success)
@@ -243,6 +249,10 @@ void FleetEngine::downloadBatchFinished()
     const bool error = m_downloadBatchError;
     const bool cancelled = m_cancelRequested;
     m_downloadBatchError = false;
+    const int downloaded = std::exchange(m_batchDownloaded, 0);
+    const int failed = std::exchange(m_batchFailed, 0);
+    m_downloadShares.clear();
+    emit downloadBatchEnded(downloaded, failed, cancelled);
     if (!error)
         emit statusMessage(tr("Download complete"), kBatchEndMessageMs);
     else
@@ -271,6 +281,16 @@ void FleetEngine::downloadBatchFinished()
         else
             emit lanUpdateNotStarted();
     }
+}
+
+double FleetEngine::downloadFraction() const
+{
+    if (m_activeDownloads == 0 || m_downloadReleases.isEmpty())
+        return -1.0;
+    double done = 0.0;
+    for (double share : m_downloadShares)
+        done += share;
+    return qBound(0.0, done / m_downloadReleases.size(), 1.0);
 }
 
 void FleetEngine::cancelDownloads()

@@ -104,7 +104,7 @@ void FleetEngine::reportQueueRefusals(const QList<UpdateQueue::PlannedRow> &plan
 
 void FleetEngine::queueFirmwareUpdates()
 {
-    bool queued = false;
+    int queued = 0;
     const QList<UpdateQueue::PlannedRow> plans = planFirmwareUpdates();
     for (const UpdateQueue::PlannedRow &plan : plans) {
         const int i = plan.row;
@@ -136,9 +136,10 @@ void FleetEngine::queueFirmwareUpdates()
         entry.componentProgress.fill(-1);
         entry.commStatus = 0;
         emit rowChanged(i);
-        queued = true;
+        ++queued;
     }
-    if (queued) {
+    m_updateRun.begin(queued);
+    if (queued > 0) {
         m_runningUpdates = 0;
         m_awaitingJournal = false;
         m_firmUpdateTimer.start();
@@ -204,6 +205,7 @@ bool FleetEngine::serviceUpdateQueue()
     };
     const UpdateQueue::PassResult pass =
         UpdateQueue::servicePass(m_displayList, m_runningUpdates, m_multiUpdateLimit, access);
+    m_updateRun.passed(pass);
     QHash<int, QString> historyKeys;
     for (int row : pass.finished) {
         // A completed row's list entry already shows the new firmware.
@@ -267,6 +269,7 @@ void FleetEngine::cancelQueuedUpdates()
 {
     const QList<int> cancelled =
         UpdateQueue::cancelQueued(m_displayList, [this](int row) { releaseUpdateClient(row); });
+    m_updateRun.cancelled(cancelled.size());
     for (int row : cancelled)
         emit rowChanged(row);
     if (!cancelled.isEmpty())

@@ -4,6 +4,7 @@
 #include "displaylist/updatestatus.h"
 #include "lanupdate/updatejournal.h"
 #include "lanupdate/updatequeue.h"
+#include "lanupdate/updaterun.h"
 #include "lanupdate/updateverifier.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"
@@ -121,6 +122,7 @@ private slots:
 
     // Limit 1, three candidates: one starts per finished session, the status line counts
     // the rows started in this pass as queued, and cancelling leaves the running row alone.
+    // The run's tally counts what ended and forgets what was cancelled.
     void limitOneThreeCandidates()
     {
         DisplayList list = rows({"q300", "q300", "q300"});
@@ -131,6 +133,8 @@ private slots:
         access.read = [&](int row) { SessionSnapshot s; s.status = s.componentStatus[0] = status.value(row); return s; };
         access.release = [&](int row) { released.append(row); };
         int running = 0;
+        UpdateRun run;
+        run.begin(3);
         PassResult pass = servicePass(list, running, 1, access);
         QCOMPARE(started, QList<int>{0});
         QCOMPARE(statusLine(running, pass.queued, remainingSecondsEstimate(list, 1, elapsed)),
@@ -140,6 +144,7 @@ private slots:
 
         status[0] = UpdateStatus::Complete;
         pass = servicePass(list, running, 1, access);
+        run.passed(pass);
         QCOMPARE(pass.completed, (QHash<int, QString>{{0, "R1.200"}}));
         QCOMPARE(started, (QList<int>{0, 1}));
         QCOMPARE(pass.changed, (QList<int>{0, 1})); // the row left queued is not repainted
@@ -151,6 +156,13 @@ private slots:
         QCOMPARE(released, (QList<int>{0, 2}));
         QCOMPARE(list.at(1).updateStatus, int(UpdateStatus::Running));
         QCOMPARE(list.at(2).updateStatus, int(UpdateStatus::Idle));
+
+        run.cancelled(1);
+        status[1] = UpdateStatus::HttpCommError;
+        run.passed(servicePass(list, running, 1, access));
+        QCOMPARE(run.total, 2);
+        QCOMPARE(run.fraction(list), 1.0);
+        QCOMPARE(run.summary(), QStringLiteral("1 display(s) updated, 1 failed"));
     }
 
     void settleRule_data()
