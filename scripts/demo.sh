@@ -18,6 +18,10 @@
 #                                   checked displays while it runs (progress,
 #                                   the time estimate, successes and the
 #                                   display whose update fails)
+#   --scene history                 with --screenshot: the same LAN update
+#                                   run to its end (updates shortened), then
+#                                   View > Update history... with every
+#                                   display's versions before and after
 #   --build DIR                     use that build as it is (no install, no build)
 #   --cli                           no window: the command line vdfu instead,
 #                                   a broadcast search (table), then every
@@ -34,6 +38,8 @@ screenshot=""
 build=""
 scene=main
 cli=0
+# Seconds from the confirmation until the history scene opens the history.
+history_wait="${VDFU_DEMO_HISTORY_WAIT:-120}"
 while [ $# -gt 0 ]; do
     case "$1" in
         --cli) cli=1; shift ;;
@@ -91,10 +97,14 @@ if [ "$scene" = offline ]; then
         faults="$faults --fault slow:/firmwareupdates/packages/$(basename "$package")"
     done
     export VDFU_DEMO_SERVER_ARGS="$faults"
-elif [ "$scene" = lanupdate ]; then
+elif [ "$scene" = lanupdate ] || [ "$scene" = history ]; then
     # Every checked display at once, the failing one too.
     echo "Multi%20Update%20Limit=20" \
         >> "$home/.config/Vantor Monitor User Tessilon/Vantor Display Firmware Update Tool.conf"
+    # The history picture waits for the end of every update: shortened.
+    if [ "$scene" = history ]; then
+        export VDFU_DEMO_UPDATE_SCALE="${VDFU_DEMO_UPDATE_SCALE:-0.1}"
+    fi
 elif [ "$scene" != main ] && [ "$scene" != usb ]; then
     echo "demo: unknown scene $scene" >&2; exit 2
 fi
@@ -140,15 +150,11 @@ else
         xdotool mousemove 833 585 click 1
         sleep 3
         import -window root -crop 480x520+500+95 '$screenshot'"
-    elif [ "$scene" = lanupdate ]; then
+    elif [ "$scene" = lanupdate ] || [ "$scene" = history ]; then
         # Sorted by address; the two checked displays that cannot be updated
         # (an unreachable update address, a locked web interface) unchecked;
         # "Update firmware via LAN"; once the firmware is downloaded the
-        # cautions are read and accepted and the confirmation answered Yes;
-        # 75 s into the updates (the legacy ones have succeeded, the one
-        # whose web server answers with an error page has failed after its
-        # retries, the others are still updating) sorted by address from
-        # the last, and the failing display, now the first row, selected.
+        # cautions are read and accepted and the confirmation answered Yes.
         steps="
         xdotool mousemove 549 109 click 1
         sleep 0.5
@@ -162,14 +168,31 @@ else
         sleep 0.3
         xdotool mousemove 922 565 click 1
         sleep 1
-        xdotool mousemove 913 617 click 1
-        sleep 75
-        xdotool mousemove 549 109 click 1
-        sleep 0.5
-        xdotool mousemove 300 130 click 1
-        sleep 1
-        win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
-        import -window \"\${win:-root}\" '$screenshot'"
+        xdotool mousemove 913 617 click 1"
+        if [ "$scene" = lanupdate ]; then
+            # 75 s into the updates (the legacy ones have succeeded, the one
+            # whose web server answers with an error page has failed after
+            # its retries, the others are still updating) sorted by address
+            # from the last, and the failing display, now the first row, selected.
+            steps="$steps
+            sleep 75
+            xdotool mousemove 549 109 click 1
+            sleep 0.5
+            xdotool mousemove 300 130 click 1
+            sleep 1
+            win=\$(xdotool search --onlyvisible --classname '^VantorDisplayFirmwareUpdateTool\$' | head -n 1)
+            import -window \"\${win:-root}\" '$screenshot'"
+        else
+            # Once every update and its check have ended: View > Update history...
+            steps="$steps
+            sleep $history_wait
+            xdotool mousemove 107 10 click 1
+            sleep 0.5
+            xdotool mousemove 170 59 click 1
+            sleep 2
+            win=\$(xdotool search --onlyvisible --name '^Update history\$' | head -n 1)
+            import -window \"\${win:-root}\" '$screenshot'"
+        fi
     elif [ "$scene" = usb ]; then
         # Tools > Create firmware USB drive by model..., part of the name
         # typed and its completion taken, OK; the firmware downloads and the
