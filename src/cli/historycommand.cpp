@@ -11,10 +11,12 @@ namespace {
 // The history's columns; times, kind and duration also in a form for programs.
 QList<RecordField> historyFields()
 {
-    static const char *const keys[] = {"startedText", "endedText", "kindText", "model", "serialNumber",
-                                       "assetTag", "address", "macAddress", "firmwareBefore", "firmwareAfter",
-                                       "release", "method", "outcome", "check", "durationText", "files",
+    // In the order of HistoryColumns::Column.
+    static const char *const keys[] = {"startedText", "kindText", "model", "serialNumber", "address",
+                                       "firmwareBefore", "firmwareAfter", "outcome", "check", "durationText",
+                                       "endedText", "release", "method", "assetTag", "macAddress", "files",
                                        "digests", "drive"};
+    static_assert(sizeof keys / sizeof *keys == HistoryColumns::Count, "one key per column");
     const QStringList titles = HistoryColumns::headerTexts();
     QList<RecordField> fields;
     for (int column = 0; column < HistoryColumns::Count; ++column) {

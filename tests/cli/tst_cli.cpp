@@ -274,8 +274,8 @@ private slots:
         QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QByteArray>("out");
         QTest::newRow("json") << QStringList{"--format", "json"} << 0 << QByteArray("\"records\": [\n    ]");
-        QTest::newRow("csv, since a date") << QStringList{"--since", "2024-05-06", "--format=csv"} << 0 << QByteArray("Started,Ended,Kind,");
-        QTest::newRow("table, since a time") << QStringList{"--since", "2024-05-06T10:00:00Z"} << 0 << QByteArray("Started  Ended  Kind");
+        QTest::newRow("csv, since a date") << QStringList{"--since", "2024-05-06", "--format=csv"} << 0 << QByteArray("Started,Kind,Model Name,");
+        QTest::newRow("table, since a time") << QStringList{"--since", "2024-05-06T10:00:00Z"} << 0 << QByteArray("Started  Kind  Model Name");
         QTest::newRow("bad date") << QStringList{"--since", "2024-13-01", "--format", "json"} << 2 << QByteArray("Bad date");
     }
     void history()
