@@ -133,14 +133,6 @@
         <translation>ダウンロードするファームウェアを指定してください: --all、または 1 つ以上の --model。</translation>
     </message>
     <message>
-        <source>Name a command: search, update or download.</source>
-        <translation>コマンドを指定してください: search、update、download のいずれか。</translation>
-    </message>
-    <message>
-        <source>Unknown command &quot;%1&quot; (search, update or download).</source>
-        <translation>不明なコマンド &quot;%1&quot; です (search、update、download のいずれか)。</translation>
-    </message>
-    <message>
         <source>Unknown option &quot;%1&quot; for %2.</source>
         <comment>1=option 2=command</comment>
         <translation>%2 の不明なオプション &quot;%1&quot; です。</translation>
@@ -154,17 +146,41 @@
         <translation>オプション %1 には値が必要です。</translation>
     </message>
     <message>
+        <source>vdfu: %1</source>
+        <comment>1=error message</comment>
+        <translation>vdfu: %1</translation>
+    </message>
+    <message>
+        <source>(vdfu --help shows the usage.)</source>
+        <translation>(vdfu --help で使い方を表示します。)</translation>
+    </message>
+    <message>
+        <source>Bad date &quot;%1&quot; for --since (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS).</source>
+        <translation>--since の日付 &quot;%1&quot; が正しくありません (YYYY-MM-DD または YYYY-MM-DDTHH:MM:SS)。</translation>
+    </message>
+    <message>
+        <source>Name a command: search, update, download or history.</source>
+        <translation>コマンドを指定してください: search、update、download、history のいずれか。</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot; (search, update, download or history).</source>
+        <translation>不明なコマンド &quot;%1&quot; です (search、update、download、history のいずれか)。</translation>
+    </message>
+    <message>
         <source>Usage:
   vdfu search [--broadcast | --targets &quot;ADDRESS LIST&quot;] [--interface NAME] [--format table|json|csv]
   vdfu update (--all | --model M | --serial S | --address A ...) [--limit N] [--yes] [--dry-run]
               [--broadcast | --targets &quot;ADDRESS LIST&quot;] [--interface NAME] [--format table|json|csv]
   vdfu download (--all | --model M ...) [--format table|json|csv]
+  vdfu history [--since DATE] [--format table|json|csv]
   vdfu --help | --version
 Every command takes --verbose (-v): the log on a terminal too. --interface implies --broadcast.
 
 An address list holds addresses (a.b.c.d), wildcards (a.b.c.*) and ranges (a.b.c.d - e.f.g.h),
 separated by commas; --address takes one as well. Without --broadcast or --targets, the address
 list of the settings is searched when there is one, else every LAN interface by broadcast.
+history prints the update history, oldest first; --since takes YYYY-MM-DD (local midnight)
+or an ISO 8601 date and time.
 
 Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing to do, 4 interrupted.
 </source>
@@ -173,24 +189,18 @@ Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing 
   vdfu update (--all | --model M | --serial S | --address A ...) [--limit N] [--yes] [--dry-run]
               [--broadcast | --targets &quot;アドレス リスト&quot;] [--interface 名前] [--format table|json|csv]
   vdfu download (--all | --model M ...) [--format table|json|csv]
+  vdfu history [--since 日付] [--format table|json|csv]
   vdfu --help | --version
 すべてのコマンドは --verbose (-v) を受け付けます: ターミナルにもログを表示します。--interface は --broadcast を含みます。
 
 アドレス リストには、アドレス (a.b.c.d)、ワイルドカード (a.b.c.*)、範囲 (a.b.c.d - e.f.g.h) をコンマで区切って指定します。
 --address にも指定できます。--broadcast と --targets のどちらも指定しない場合は、設定のアドレス リストがあればそれを検索し、
 なければすべての LAN インターフェイスでブロードキャスト検索します。
+history は更新履歴を古い順に表示します。--since には YYYY-MM-DD (その日の 0 時、ローカル時刻)
+または ISO 8601 の日付と時刻を指定します。
 
 終了ステータス: 0 成功、1 一部のディスプレイが失敗、2 使い方または入力の誤り、3 処理対象なし、4 中断。
 </translation>
-    </message>
-    <message>
-        <source>vdfu: %1</source>
-        <comment>1=error message</comment>
-        <translation>vdfu: %1</translation>
-    </message>
-    <message>
-        <source>(vdfu --help shows the usage.)</source>
-        <translation>(vdfu --help で使い方を表示します。)</translation>
     </message>
 </context>
 <context>
@@ -231,6 +241,85 @@ Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing 
     <message>
         <source>Interrupted.</source>
         <translation>中断されました。</translation>
+    </message>
+    <message>
+        <source>vdfu: the update history %1 could not be used (%2); it was renamed to %3 and a new one was started.</source>
+        <comment>1=file 2=reason 3=file</comment>
+        <translation>vdfu: 更新履歴 %1 を使用できませんでした (%2)。%3 に名前を変更し、新しい履歴を開始しました。</translation>
+    </message>
+    <message>
+        <source>vdfu: %1</source>
+        <translation>vdfu: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CommandState</name>
+    <message>
+        <source>A search is running.</source>
+        <translation>検索を実行中です。</translation>
+    </message>
+    <message>
+        <source>Display information is being refreshed.</source>
+        <translation>ディスプレイ情報を更新中です。</translation>
+    </message>
+    <message>
+        <source>A firmware download is running.</source>
+        <translation>ファームウェアをダウンロード中です。</translation>
+    </message>
+    <message>
+        <source>Firmware updates are running.</source>
+        <translation>ファームウェアを更新中です。</translation>
+    </message>
+    <message>
+        <source>The firmware release database is not loaded.</source>
+        <translation>ファームウェア リリース データベースが読み込まれていません。</translation>
+    </message>
+    <message>
+        <source>No displays are listed.</source>
+        <translation>一覧にディスプレイがありません。</translation>
+    </message>
+    <message>
+        <source>No display is checked for update.</source>
+        <translation>更新するディスプレイがチェックされていません。</translation>
+    </message>
+    <message>
+        <source>Communication error: %1</source>
+        <comment>1=model and address of a checked display</comment>
+        <translation>通信エラー: %1</translation>
+    </message>
+    <message>
+        <source>Switch on %1 first.</source>
+        <comment>1=model and address of a checked display</comment>
+        <translation>先に %1 の電源を入れてください。</translation>
+    </message>
+    <message>
+        <source>No display is selected.</source>
+        <translation>ディスプレイが選択されていません。</translation>
+    </message>
+    <message>
+        <source>No USB drive update is offered for the selected display.</source>
+        <translation>選択したディスプレイには USB ドライブによる更新が提供されていません。</translation>
+    </message>
+    <message>
+        <source>No USB drive update is offered for %1.</source>
+        <comment>1=model name</comment>
+        <translation>%1 には USB ドライブによる更新が提供されていません。</translation>
+    </message>
+    <message>
+        <source>The firmware for the selected display needs a newer version of this tool.</source>
+        <translation>選択したディスプレイのファームウェアには、このツールの新しいバージョンが必要です。</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <comment>1=model name 2=IP address</comment>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>Connection</name>
+    <message>
+        <source>The integrity check found: %1</source>
+        <translation>整合性チェックで見つかった問題: %1</translation>
     </message>
 </context>
 <context>
@@ -346,6 +435,17 @@ Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing 
         <source>Ejecting drive %1...</source>
         <comment>1=drive name</comment>
         <translation>ドライブ %1 を取り出しています...</translation>
+    </message>
+    <message>
+        <source>Copied and verified</source>
+        <translation>コピーして検証しました</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Show</source>
+        <translation>表示</translation>
     </message>
 </context>
 <context>
@@ -834,6 +934,144 @@ Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing 
         <source>Update finished</source>
         <translation>更新が終了しました</translation>
     </message>
+    <message>
+        <source>Legacy upload</source>
+        <translation>レガシー アップロード</translation>
+    </message>
+    <message>
+        <source>CGI upload</source>
+        <translation>CGI アップロード</translation>
+    </message>
+    <message>
+        <source>Chunked upload</source>
+        <translation>分割アップロード</translation>
+    </message>
+    <message>
+        <source>Timed upload</source>
+        <translation>時間指定アップロード</translation>
+    </message>
+    <message>
+        <source>Keyed upload</source>
+        <translation>キー付きアップロード</translation>
+    </message>
+    <message>
+        <source>Interrupted by the end of the program (last step: %1)</source>
+        <comment>1=step of the update</comment>
+        <translation>プログラムの終了により中断 (最後の段階: %1)</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryColumns</name>
+    <message>
+        <source>Started</source>
+        <comment>column title</comment>
+        <translation>開始</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <comment>column title</comment>
+        <translation>種類</translation>
+    </message>
+    <message>
+        <source>Model Name</source>
+        <comment>column title</comment>
+        <translation>モデル名</translation>
+    </message>
+    <message>
+        <source>Serial Number</source>
+        <comment>column title</comment>
+        <translation>シリアル番号</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <comment>column title</comment>
+        <translation>IP アドレス</translation>
+    </message>
+    <message>
+        <source>Firmware before</source>
+        <comment>column title</comment>
+        <translation>更新前のファームウェア</translation>
+    </message>
+    <message>
+        <source>Firmware after</source>
+        <comment>column title</comment>
+        <translation>更新後のファームウェア</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <comment>column title</comment>
+        <translation>結果</translation>
+    </message>
+    <message>
+        <source>Check</source>
+        <comment>column title</comment>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <comment>column title</comment>
+        <translation>所要時間</translation>
+    </message>
+    <message>
+        <source>Ended</source>
+        <comment>column title</comment>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>Release</source>
+        <comment>column title</comment>
+        <translation>リリース</translation>
+    </message>
+    <message>
+        <source>Update method</source>
+        <comment>column title</comment>
+        <translation>更新方法</translation>
+    </message>
+    <message>
+        <source>Asset Tag</source>
+        <comment>column title</comment>
+        <translation>資産タグ</translation>
+    </message>
+    <message>
+        <source>MAC Address</source>
+        <comment>column title</comment>
+        <translation>MAC アドレス</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <comment>column title</comment>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Digests</source>
+        <comment>column title</comment>
+        <translation>ダイジェスト</translation>
+    </message>
+    <message>
+        <source>USB drive</source>
+        <comment>column title</comment>
+        <translation>USB ドライブ</translation>
+    </message>
+    <message>
+        <source>LAN update</source>
+        <translation>LAN 経由の更新</translation>
+    </message>
+    <message>
+        <source>Offline download</source>
+        <translation>オフライン用ダウンロード</translation>
+    </message>
+    <message>
+        <source>USB drive</source>
+        <translation>USB ドライブ</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryWorker</name>
+    <message>
+        <source>The update history %1 could not be written: %2</source>
+        <comment>1=file 2=reason</comment>
+        <translation>更新履歴 %1 に書き込めませんでした: %2</translation>
+    </message>
 </context>
 <context>
     <name>HttpClient</name>
@@ -903,6 +1141,39 @@ Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing 
     </message>
 </context>
 <context>
+    <name>LongRunFeedback</name>
+    <message>
+        <source>%1 of %2 displays</source>
+        <comment>1=updates ended 2=updates in this run</comment>
+        <translation>%2 台中 %1 台</translation>
+    </message>
+    <message>
+        <source>LAN update finished</source>
+        <translation>LAN 経由の更新が終了しました</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n firmware release(s) downloaded</source>
+        <translation>
+            <numerusform>%n 件のファームウェア リリースをダウンロードしました</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1, %n failed</source>
+        <comment>1=releases downloaded</comment>
+        <translation>
+            <numerusform>%1、%n 件失敗</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>ダウンロード エラー</translation>
+    </message>
+    <message>
+        <source>Download complete</source>
+        <translation>ダウンロード完了</translation>
+    </message>
+</context>
+<context>
     <name>MountedVolumeDriveSource</name>
     <message>
         <source>No disk service: drives found from the mounted volumes.</source>
@@ -939,6 +1210,13 @@ Exit status: 0 success, 1 some displays failed, 2 usage or bad input, 3 nothing 
         <source>Copy</source>
         <comment>right-click menu</comment>
         <translation>コピー</translation>
+    </message>
+</context>
+<context>
+    <name>OfflineDownloadBatch</name>
+    <message>
+        <source>Downloaded and verified</source>
+        <translation>ダウンロードして検証しました</translation>
     </message>
 </context>
 <context>
@@ -1195,6 +1473,20 @@ Are you sure you want to quit?</source>
         <comment>1=files not deleted 2=files to clear</comment>
         <translation>%2 個のファイルのうち %1 個を削除できませんでした</translation>
     </message>
+    <message>
+        <source>Update &amp;history...</source>
+        <translation>更新履歴(&amp;H)...</translation>
+    </message>
+    <message>
+        <source>The update history %1 could not be used (%2). It was renamed to %3 and a new history was started.</source>
+        <comment>1=database file 2=reason 3=new name of the old file</comment>
+        <translation>更新履歴 %1 を使用できませんでした (%2)。%3 に名前を変更し、新しい履歴を開始しました。</translation>
+    </message>
+    <message>
+        <source>Could not write to the update history: %1</source>
+        <comment>1=reason</comment>
+        <translation>更新履歴に書き込めませんでした: %1</translation>
+    </message>
 </context>
 <context>
     <name>ReleaseDbRetrieval</name>
@@ -1314,6 +1606,65 @@ Are you sure you want to quit?</source>
     </message>
 </context>
 <context>
+    <name>UpdateHistory</name>
+    <message>
+        <source>The update history %1 cannot be read: %2</source>
+        <comment>1=file 2=reason</comment>
+        <translation>更新履歴 %1 を読み取れません: %2</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateHistoryWindow</name>
+    <message>
+        <source>Update history</source>
+        <translation>更新履歴</translation>
+    </message>
+    <message>
+        <source>Filter:</source>
+        <translation>フィルター:</translation>
+    </message>
+    <message>
+        <source>Model, serial number, address or outcome</source>
+        <translation>モデル、シリアル番号、アドレス、結果</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>エクスポート...</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n record(s)</source>
+        <translation>
+            <numerusform>%n 件</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n record(s)</source>
+        <comment>1=records shown</comment>
+        <translation>
+            <numerusform>%n 件中 %1 件</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Export update history</source>
+        <translation>更新履歴をエクスポート</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
+    </message>
+    <message>
+        <source>Unable to export the update history to %1:
+%2</source>
+        <comment>1=file name 2=reason</comment>
+        <translation>更新履歴を %1 にエクスポートできません:
+%2</translation>
+    </message>
+</context>
+<context>
     <name>UpdateJournal</name>
     <message>
         <source>uploading the firmware</source>
@@ -1427,6 +1778,22 @@ Their update may not have finished. Check each display, refresh its information,
         <source>Not updated: %1 at %2 shares its update address %3 with another display being updated.</source>
         <comment>1=model name 2=IP address 3=update IP address</comment>
         <translation>更新しません: %2 の %1 は、更新中の別のディスプレイと更新用アドレス %3 を共有しています。</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateRun</name>
+    <message numerus="yes">
+        <source>%n display(s) updated</source>
+        <translation>
+            <numerusform>%n 台のディスプレイを更新しました</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1, %n failed</source>
+        <comment>1=displays updated</comment>
+        <translation>
+            <numerusform>%1、%n 台失敗</numerusform>
+        </translation>
     </message>
 </context>
 <context>
