@@ -67,17 +67,22 @@ QString idleText(const DISPLAY_LIST_ENTRY &e, bool legacyEnabled)
         if (e.matchStatus == MatchStatus::NewerUsbOnly)
             return TableText::tr("Update via USB only");
         return QString();
-    case UpdateStatus::Complete:
-        return e.powerCycleKind == 2 ? TableText::tr("Success. Please manually cycle the display's AC power.")
-                                     : TableText::tr("Success");
     default:
-        return UpdateStatus::statusText(e.lastUpdateStatus);
+        return DisplayColumns::lastUpdateText(e);
     }
 }
 
 }
 
 namespace DisplayColumns {
+
+QString lastUpdateText(const DISPLAY_LIST_ENTRY &e)
+{
+    if (e.lastUpdateStatus != UpdateStatus::Complete)
+        return UpdateStatus::statusText(e.lastUpdateStatus);
+    return e.powerCycleKind == 2 ? TableText::tr("Success. Please manually cycle the display's AC power.")
+                                 : TableText::tr("Success");
+}
 
 QString headerText(int column)
 {

@@ -49,6 +49,9 @@ QString availabilityText(const DISPLAY_LIST_ENTRY &entry);
 // progress.
 QString statusText(const DISPLAY_LIST_ENTRY &entry, bool legacyEnabled,
                    qint64 elapsedMs = kFromUpdateTimer);
+// How the display's last update ended, as the Status column says it once
+// the session is over ("Success", or the error).
+QString lastUpdateText(const DISPLAY_LIST_ENTRY &entry);
 // A running session's progress, completed components and remaining time.
 QString progressText(const DISPLAY_LIST_ENTRY &entry, qint64 elapsedMs = kFromUpdateTimer);
 // How far a running session has come, 0 to 1: the percentage that

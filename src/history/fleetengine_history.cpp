@@ -4,8 +4,8 @@
 // (fleetengine_lanupdate.cpp).
 #include "app/fleetengine.h"
 
+#include "displaylist/displaycolumns.h"
 #include "history/updatehistory.h"
-#include "lanupdate/httpclient.h"
 #include "lanupdate/updaterequests.h"
 
 #include <QUuid>
@@ -52,7 +52,7 @@ QString FleetEngine::recordUpdateSession(int row, const QDateTime &started, cons
     record.firmwareBefore = firmwareBefore;
     record.releaseVersion = entry.latestVersion;
     record.dialect = dialectText(entry.seriesId);
-    record.outcome = HttpClient::statusText(entry.lastUpdateStatus);
+    record.outcome = DisplayColumns::lastUpdateText(entry);
     m_history->add(record);
     return record.key;
 }

@@ -19,11 +19,6 @@
 
 namespace {
 
-QString tr(const char *text, const char *comment = nullptr)
-{
-    return QCoreApplication::translate("UpdateHistory", text, comment);
-}
-
 // How long a writer waits for another program's transaction on the same file.
 constexpr int kBusyTimeoutMs = 10000;
 
@@ -148,7 +143,9 @@ public:
         }
         const QString verdict = check.next() ? check.value(0).toString() : QString();
         if (verdict != QLatin1String("ok")) {
-            *reason = tr("The integrity check found: %1").arg(verdict);
+            *reason = QCoreApplication::translate("UpdateHistory", "The integrity check found: %1",
+                                                  "1=what the check found")
+                          .arg(verdict);
             return OpenState::Damaged;
         }
         return OpenState::Ok;
@@ -294,7 +291,9 @@ private:
     void failed(const QString &reason)
     {
         const QString text =
-            tr("The update history %1 could not be written: %2", "1=file 2=reason").arg(QDir::toNativeSeparators(m_path), reason);
+            QCoreApplication::translate("UpdateHistory", "The update history %1 could not be written: %2",
+                                        "1=file 2=reason")
+                .arg(QDir::toNativeSeparators(m_path), reason);
         qWarning().noquote() << text;
         emit writeFailed(text);
     }
@@ -409,7 +408,9 @@ bool UpdateHistory::read(const QString &path, const QDateTime &since, HistoryRec
     const bool ok = connection.db().open() ? connection.read(since, records, &reason)
                                            : (reason = connection.db().lastError().text(), false);
     if (!ok && error)
-        *error = tr("The update history %1 cannot be read: %2", "1=file 2=reason").arg(QDir::toNativeSeparators(path), reason);
+        *error = QCoreApplication::translate("UpdateHistory", "The update history %1 cannot be read: %2",
+                                             "1=file 2=reason")
+                     .arg(QDir::toNativeSeparators(path), reason);
     return ok;
 }
 

@@ -316,13 +316,6 @@ history は更新履歴を古い順に表示します。--since には YYYY-MM-D
     </message>
 </context>
 <context>
-    <name>Connection</name>
-    <message>
-        <source>The integrity check found: %1</source>
-        <translation>整合性チェックで見つかった問題: %1</translation>
-    </message>
-</context>
-<context>
     <name>CreateUSBDriveDialog</name>
     <message>
         <source>Create Firmware USB Drive</source>
@@ -1066,14 +1059,6 @@ history は更新履歴を古い順に表示します。--since には YYYY-MM-D
     </message>
 </context>
 <context>
-    <name>HistoryWorker</name>
-    <message>
-        <source>The update history %1 could not be written: %2</source>
-        <comment>1=file 2=reason</comment>
-        <translation>更新履歴 %1 に書き込めませんでした: %2</translation>
-    </message>
-</context>
-<context>
     <name>HttpClient</name>
     <message>
         <source>Upload failed. Retrying...</source>
@@ -1611,6 +1596,16 @@ Are you sure you want to quit?</source>
         <source>The update history %1 cannot be read: %2</source>
         <comment>1=file 2=reason</comment>
         <translation>更新履歴 %1 を読み取れません: %2</translation>
+    </message>
+    <message>
+        <source>The integrity check found: %1</source>
+        <comment>1=what the check found</comment>
+        <translation>整合性チェックで見つかった問題: %1</translation>
+    </message>
+    <message>
+        <source>The update history %1 could not be written: %2</source>
+        <comment>1=file 2=reason</comment>
+        <translation>更新履歴 %1 に書き込めませんでした: %2</translation>
     </message>
 </context>
 <context>
