@@ -2,7 +2,7 @@
 // (short update durations), on a loopback block of this process. A proxy is configured as an office
 // would, and only it answers for the firmware server (the demo catalogue): it must carry the server's
 // traffic and nothing else (run in a network namespace, the displays' addresses are not loopback
-// ones, which are never proxied).
+// ones, which are never proxied). The update history records what the operator saw.
 #include "../app/pdfirmuptooltestaccess.h"
 #include "app/environmentproxy.h"
 #include "app/timing.h"
@@ -11,6 +11,7 @@
 #include "dialogs/updatewarningmessagedialog.h"
 #include "displaylist/updatestatus.h"
 #include "firmwareserverprocess.h"
+#include "history/historyrecord.h"
 #include "resources/resourceinit.h"
 #include "simulatorprocess.h"
 #include "testfiles.h"
@@ -21,8 +22,11 @@
 #include <QAction>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QtTest>
 
 class tst_LanUpdateWindow : public QObject
@@ -35,6 +39,7 @@ class tst_LanUpdateWindow : public QObject
     SimulatorProcess m_sim;
     QTemporaryDir m_documents;
     QString m_journal = m_documents.filePath(QStringLiteral("data/journal.json"));
+    QString m_history = m_documents.filePath(QStringLiteral("data/history.sqlite"));
     // Addresses of a namespace of the test's own (not loopback, so a wrong
     // proxy would show), or a loopback block of this process.
     QString m_block = qEnvironmentVariable("VDFU_TEST_DISPLAY_BLOCK",
@@ -67,10 +72,22 @@ class tst_LanUpdateWindow : public QObject
         PDFirmUpTool::Environment environment; // no LAN interface: never a broadcast
         environment.documentsFolder = m_documents.path();
         environment.updateJournalFile = m_journal;
+        environment.historyFile = m_history;
         MessageBoxes::setNextAnswer(QMessageBox::Ok); // the demo database announces a newer tool
         m_window = std::make_unique<PDFirmUpTool>(environment);
         m_access = std::make_unique<PDFirmUpToolTestAccess>(*m_window);
         return QTest::qWaitFor([this] { return m_access->databaseLoaded() && searched(); }, 20000);
+    }
+    // The rows of View > Update history... whose texts hold `filter`; the
+    // text of `column` of the first.
+    QPair<int, QString> historyRows(const QString &filter, int column)
+    {
+        m_window->findChild<QAction *>(QStringLiteral("actionUpdate_history"))->trigger();
+        childOrFail<QLineEdit>(m_window.get(), "filter_lineEdit")->setText(filter);
+        const QAbstractItemModel *rows = childOrFail<QTableView>(m_window.get(), "history_tableView")->model();
+        if (!QTest::qWaitFor([rows] { return rows->rowCount() > 0; }, 5000)) // read on the store's thread
+            return {};
+        return {rows->rowCount(), rows->index(0, column).data().toString()};
     }
     bool searched() const { return m_access->list().size() == m_fleet.size() && !m_access->searching() && !m_access->pendingTcpReplies(); }
     int rowOf(const QString &address) const
@@ -133,7 +150,12 @@ private slots:
         m_access->list()[rowOf(m_empty)].numPACComponents = 0; // a legacy release's default
         int mostRunning = 0;
         QObject sampling; // ends the sampling with this function
-        connect(m_window->statusBar(), &QStatusBar::messageChanged, &sampling, [&] { mostRunning = qMax(mostRunning, m_access->runningUpdates()); });
+        auto *runProgress = m_window->statusBar()->findChild<QProgressBar *>();
+        bool progressShown = false;
+        connect(m_window->statusBar(), &QStatusBar::messageChanged, &sampling, [&] {
+            mostRunning = qMax(mostRunning, m_access->runningUpdates());
+            progressShown = progressShown || !runProgress->isHidden();
+        });
         auto *lanUpdate = childOrFail<QPushButton>(m_window.get(), "download_pushButton");
         QTRY_VERIFY(lanUpdate->isEnabled());
         lanUpdate->click();
@@ -144,6 +166,7 @@ private slots:
         QCOMPARE(m_confirmation.count(QLatin1String("See note 2.")), 2); // the two with a power-save change
         QTRY_VERIFY_WITH_TIMEOUT(!m_access->updateQueueRunning(), 120000);
         QCOMPARE(mostRunning, 2);
+        QVERIFY(progressShown && runProgress->isHidden());
         QVERIFY(!QFile::exists(m_journal));
         QVERIFY(m_sim.waitForEvent(QStringLiteral("tcpCommand"), {{"display", QString(m_block + "11")}, {"fault", "BE"}}));
         QVERIFY(m_sim.waitForEvent(QStringLiteral("powerSaveChanged"), {{"display", QString(m_block + "13")}, {"powerSaveMode", 2}}));
@@ -159,6 +182,10 @@ private slots:
         }
         QCOMPARE(m_access->model()->index(rowOf(m_failing), displayListModel::StatusColumn).data().toString(),
                  QStringLiteral("Error: Update failed."));
+        QCOMPARE(historyRows(QString(), HistoryColumns::Model).first, m_fleet.size() - 2);
+        QCOMPARE(historyRows(m_failing, HistoryColumns::Outcome), qMakePair(1, QStringLiteral("Error: Update failed.")));
+        QCOMPARE(historyRows(m_block + "2 success", HistoryColumns::FirmwareAfter).second,
+                 m_fleet.at(0)[QLatin1String("firmwareAfterUpdate")].toString());
 
         m_window->findChild<QAction *>(QStringLiteral("actionAdvanced_network_search"))->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(searched(), 20000);
@@ -180,6 +207,7 @@ private slots:
         const QString text = (m_boxes + QStringList{MessageBoxes::lastText()}).filter(m_slow).value(0);
         QVERIFY2(text.contains(QStringLiteral("K5U-654 (serial number UH000108) at %1: applying the firmware").arg(m_slow)), qPrintable(text));
         QVERIFY(!QFile::exists(m_journal));
+        QVERIFY(historyRows(m_slow, HistoryColumns::Outcome).second.startsWith(QLatin1String("Interrupted")));
         QCOMPARE(m_cautions, 1); // asked by the first update only
 
         // The database and the packages came through the proxy; no display traffic did.
