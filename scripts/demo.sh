@@ -229,4 +229,9 @@ else
         kill \$app"
     [ -s "$screenshot" ] || { echo "demo: no screenshot was taken" >&2; exit 1; }
     echo "demo: screenshot saved to $screenshot"
+    if [ "$scene" = history ]; then
+        # The records the window wrote, as the command line reads them.
+        echo "demo: vdfu history --format json:"
+        run_app "$build/bin/vdfu" history --format json
+    fi
 fi
