@@ -48,13 +48,57 @@ QString durationText(qint64 secs)
         .arg(secs % 60, 2, 10, QLatin1Char('0'));
 }
 
-QStringList rowTexts(const HistoryRecord &r)
+QString text(const HistoryRecord &r, int column)
 {
     const QString listSeparator = QStringLiteral(", ");
-    return {localTimeText(r.started), kindText(r.kind), r.model, r.serialNumber, r.address,
-            r.firmwareBefore, r.firmwareAfter, r.outcome, r.check, durationText(r.durationSecs()),
-            localTimeText(r.ended), r.releaseVersion, r.dialect, r.assetTag, r.macAddress,
-            r.files.join(listSeparator), r.digests.join(listSeparator), r.drive};
+    switch (column) {
+    case Started:
+        return localTimeText(r.started);
+    case Kind:
+        return kindText(r.kind);
+    case Model:
+        return r.model;
+    case SerialNumber:
+        return r.serialNumber;
+    case Address:
+        return r.address;
+    case FirmwareBefore:
+        return r.firmwareBefore;
+    case FirmwareAfter:
+        return r.firmwareAfter;
+    case Outcome:
+        return r.outcome;
+    case Check:
+        return r.check;
+    case Duration:
+        return durationText(r.durationSecs());
+    case Ended:
+        return localTimeText(r.ended);
+    case ReleaseVersion:
+        return r.releaseVersion;
+    case Dialect:
+        return r.dialect;
+    case AssetTag:
+        return r.assetTag;
+    case MacAddress:
+        return r.macAddress;
+    case Files:
+        return r.files.join(listSeparator);
+    case Digests:
+        return r.digests.join(listSeparator);
+    case Drive:
+        return r.drive;
+    default:
+        return QString();
+    }
+}
+
+QStringList rowTexts(const HistoryRecord &r)
+{
+    QStringList texts;
+    for (int column = 0; column < Count; ++column)
+        texts << text(r, column);
+    return texts;
 }
 
 QList<int> filterColumns()

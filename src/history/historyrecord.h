@@ -63,7 +63,9 @@ enum Column {
 
 // Translated titles, in column order.
 QStringList headerTexts();
-// The record's texts, in column order (times in local time, ISO-like).
+// The text of one column of the record (times in local time, ISO-like).
+QString text(const HistoryRecord &record, int column);
+// The record's texts, in column order.
 QStringList rowTexts(const HistoryRecord &record);
 // The columns the window's text filter searches.
 QList<int> filterColumns();

@@ -6,10 +6,6 @@ void HistoryTableModel::setRecords(const HistoryRecords &records)
 {
     beginResetModel();
     m_records = records;
-    m_texts.clear();
-    m_texts.reserve(records.size());
-    for (const HistoryRecord &record : records)
-        m_texts.append(HistoryColumns::rowTexts(record));
     endResetModel();
 }
 
@@ -27,13 +23,12 @@ QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_records.size())
         return QVariant();
-    const QString &text = m_texts.at(index.row()).at(index.column());
+    const HistoryRecord &record = m_records.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: // outcomes and file lists are often wider than their cells
-        return text;
-    case SortRole: {
-        const HistoryRecord &record = m_records.at(index.row());
+        return HistoryColumns::text(record, index.column());
+    case SortRole:
         switch (index.column()) {
         case HistoryColumns::Started:
             return record.started;
@@ -42,9 +37,8 @@ QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
         case HistoryColumns::Duration:
             return record.durationSecs();
         default:
-            return text;
+            return HistoryColumns::text(record, index.column());
         }
-    }
     default:
         return QVariant();
     }
@@ -77,14 +71,14 @@ HistoryRecords HistoryFilterModel::shownRecords() const
     return records;
 }
 
-bool HistoryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
+bool HistoryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
+    const HistoryRecord &record = static_cast<const HistoryTableModel *>(sourceModel())->record(sourceRow);
     const QList<int> columns = HistoryColumns::filterColumns();
     for (const QString &word : m_words) {
         bool found = false;
         for (int column : columns) {
-            const QString text = sourceModel()->index(sourceRow, column, sourceParent).data().toString();
-            if (text.contains(word, Qt::CaseInsensitive)) {
+            if (HistoryColumns::text(record, column).contains(word, Qt::CaseInsensitive)) {
                 found = true;
                 break;
             }

@@ -6,8 +6,9 @@
 #include <QSortFilterProxyModel>
 
 // The update history as a table, one record per row, in the columns of
-// HistoryColumns. SortRole gives values that sort by meaning (times,
-// durations) rather than by text.
+// HistoryColumns. Texts are made when asked for, so that a long history
+// fills the table at once. SortRole gives values that sort by meaning
+// (times, durations) rather than by text.
 class HistoryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -27,7 +28,6 @@ public:
 
 private:
     HistoryRecords m_records;
-    QList<QStringList> m_texts; // rowTexts of each record, made once
 };
 
 // Keeps the records whose model, serial number, address or outcome holds
