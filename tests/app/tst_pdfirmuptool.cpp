@@ -6,17 +6,22 @@
 #include "dialogs/messageboxes.h"
 #include "dialogs/optionsetting.h"
 #include "discovery/advancedipsearchdialog.h"
+#include "displaylist/displaylistmodel.h"
 #include "displaylist/mytableview.h"
+#include "displaylist/updatestatus.h"
 #include "pdfirmuptooltestaccess.h"
 #include "resources/resourceinit.h"
+#include "testfiles.h"
 #include "testsettings.h"
 #include "widgettesthelpers.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -58,9 +63,12 @@ private slots:
     void deselectAllAndCloseGuard();
     void readme();
     void settingsDialogAndRestart();
+    void historySetAsideAndRowProgress();
+    void exportAndLog();
 
 private:
-    std::unique_ptr<PDFirmUpTool> makeWindow(const LanInterfaceList &interfaces = {});
+    std::unique_ptr<PDFirmUpTool> makeWindow(const LanInterfaceList &interfaces = {},
+                                             const QString &historyFile = QString());
     void selectRow(PDFirmUpTool &window, int row);
 
     TestSettingsLocation m_settings;
@@ -74,9 +82,11 @@ void tst_PDFirmUpTool::initTestCase()
     QVERIFY(m_documents.isValid() && m_readmeFolder.isValid());
 }
 
-std::unique_ptr<PDFirmUpTool> tst_PDFirmUpTool::makeWindow(const LanInterfaceList &interfaces)
+std::unique_ptr<PDFirmUpTool> tst_PDFirmUpTool::makeWindow(const LanInterfaceList &interfaces,
+                                                           const QString &historyFile)
 {
     PDFirmUpTool::Environment environment;
+    environment.historyFile = historyFile;
     environment.interfaces = interfaces;
     environment.documentsFolder = m_documents.path();
     environment.readmeFolder = m_readmeFolder.path();
@@ -270,6 +280,56 @@ void tst_PDFirmUpTool::settingsDialogAndRestart()
     window = makeWindow();
     auto *none = childOrFail<QComboBox>(window.get(), "interface_selection_comboBox");
     QVERIFY(none->count() == 1 && none->itemData(0).toInt() == -1);
+}
+
+// A damaged history is set aside with a word to the operator; a running
+// update's Status cell fills with its progress behind the text.
+void tst_PDFirmUpTool::historySetAsideAndRowProgress()
+{
+    const QString history = m_documents.filePath(QStringLiteral("history.sqlite"));
+    QVERIFY(writeFile(history, "not a database"));
+    MessageBoxes::setNextAnswer(QMessageBox::Ok);
+    auto window = makeWindow({}, history);
+    QTRY_VERIFY(MessageBoxes::lastText().contains(QStringLiteral("could not be used")));
+
+    PDFirmUpToolTestAccess access(*window);
+    DISPLAY_LIST_ENTRY running = lanUpdatableRow();
+    running.updateClient = kUpdateSession;
+    running.updateStatus = UpdateStatus::Running;
+    running.numPACComponents = 1;
+    running.componentProgress[0] = 90;
+    access.appendRow(running);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *table = childOrFail<MyTableView>(window.get(), "display_list_tableView");
+    const QRect cell = table->visualRect(table->model()->index(0, displayListModel::StatusColumn));
+    // Right of the short text: the bar at 90 %, the plain background at 0 %.
+    const auto farEnd = [&] { return table->viewport()->grab(cell).toImage().pixel(cell.width() * 8 / 10, cell.height() / 2); };
+    const QRgb filled = farEnd();
+    access.list()[0].componentProgress[0] = 0;
+    QVERIFY(farEnd() != filled);
+    access.clearRows(); // sessions are markers only
+}
+
+// File > Export display list... through its file dialog; View > Log shows and hides the log.
+void tst_PDFirmUpTool::exportAndLog()
+{
+    auto window = makeWindow();
+    PDFirmUpToolTestAccess(*window).appendRow(lanUpdatableRow());
+    const QString path = m_documents.filePath(QStringLiteral("displays"));
+    ModalAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept(); // the file dialog's own, which takes the name
+    });
+    childOrFail<QAction>(window.get(), "actionExport_display_list")->trigger();
+    QVERIFY(answer.answered() && readFile(path + QStringLiteral(".csv")).contains(",VT-435A,"));
+    QVERIFY(window->statusBar()->currentMessage().startsWith(QStringLiteral("Exported 1 display(s) to ")));
+
+    auto *log = childOrFail<QAction>(window.get(), "actionLog");
+    log->trigger();
+    QVERIFY(window->logWindow()->isVisible());
+    log->trigger();
+    QVERIFY(!window->logWindow()->isVisible());
 }
 
 QTEST_MAIN(tst_PDFirmUpTool)
