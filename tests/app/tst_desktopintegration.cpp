@@ -3,6 +3,7 @@
 #include "app/launcherentry.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusPendingReply>
 #include <QtTest>
 
 static const QString kService = QStringLiteral("org.freedesktop.Notifications");
@@ -94,6 +95,12 @@ private slots:
         entry->setProgress(0.2504); // less than a per mille: not sent
         entry->setCount(3);
         entry->setProgress(0.5);
+        // A task manager that starts later asks for the state.
+        QDBusPendingReply<QString, QVariantMap> query = recorder.bus.asyncCall(QDBusMessage::createMethodCall(
+            QDBusConnection::sessionBus().baseService(), "/com/example/vantor_displays/FirmwareUpdateTool/LauncherEntry",
+            "com.canonical.Unity.LauncherEntry", "Query"));
+        QTRY_VERIFY(query.isFinished());
+        QCOMPARE(query.argumentAt<1>(), entry->properties());
         entry.reset(); // hides the bar and the badge
         const QList<QVariantMap> expected{{{"progress", 0.25}, {"progress-visible", true}}, {{"count", qint64(3)}, {"count-visible", true}},
                                           {{"progress", 0.5}}, {{"progress-visible", false}, {"count-visible", false}}};

@@ -267,7 +267,8 @@ private slots:
         QCOMPARE(history[at(4)][QLatin1String("outcome")], "Error: Update failed.");
     }
 
-    // Without a database: every format prints no record (and creates none); a bad date is refused.
+    // Without a database: every format prints no record (and creates none); a bad date
+    // and a file that is no database are refused.
     void history_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -277,6 +278,7 @@ private slots:
         QTest::newRow("csv, since a date") << QStringList{"--since", "2024-05-06", "--format=csv"} << 0 << QByteArray("Started,Kind,Model Name,");
         QTest::newRow("table, since a time") << QStringList{"--since", "2024-05-06T10:00:00Z"} << 0 << QByteArray("Started  Kind  Model Name");
         QTest::newRow("bad date") << QStringList{"--since", "2024-13-01", "--format", "json"} << 2 << QByteArray("Bad date");
+        QTest::newRow("no database") << QStringList{"--format", "json"} << 2 << QByteArray("cannot be read");
     }
     void history()
     {
@@ -284,10 +286,13 @@ private slots:
         QFETCH(int, exitStatus);
         QFETCH(QByteArray, out);
         Home home(m_server.baseUrl().toString());
+        const QString file = QFileInfo(home.journal()).dir().filePath(QStringLiteral("update-history.sqlite"));
+        const bool damaged = QByteArray(QTest::currentDataTag()) == "no database";
+        QVERIFY(!damaged || (QDir().mkpath(QFileInfo(file).path()) && writeFile(file, QByteArray(4096, 'x'))));
         const Run run = home.run(QStringList{"history"} + arguments);
         QCOMPARE(run.exitStatus, exitStatus);
         QVERIFY2(run.out.contains(out), run.out.constData());
-        QVERIFY(!QDir(home.path(".local/share")).exists());
+        QCOMPARE(QDir(home.path(".local/share")).exists(), damaged);
     }
 
     // While one run updates, another is refused; the first interrupt cancels
