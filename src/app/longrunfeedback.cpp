@@ -55,7 +55,9 @@ void LongRunFeedback::showProgress()
     const UpdateRun &run = m_engine->updateRun();
     const double download = m_engine->downloadFraction();
     if (running > 0) {
-        const double fraction = run.fraction(m_engine->displays());
+        // What the operator saw never goes back, whatever a session reports.
+        const double fraction = qMax(m_shownFraction, run.fraction(m_engine->displays()));
+        m_shownFraction = fraction;
         m_progressBar->setValue(qRound(fraction * kBarSteps));
         m_progressBar->setFormat(tr("%1 of %2 displays", "1=updates ended 2=updates in this run")
                                      .arg(run.finished())
@@ -67,6 +69,7 @@ void LongRunFeedback::showProgress()
         return;
     }
     m_progressBar->hide();
+    m_shownFraction = 0.0;
     if (download >= 0.0) {
         m_launcher->setProgress(download);
         m_launcher->setCount(0);

@@ -41,4 +41,5 @@ private:
     DesktopNotifier *m_notifier;
     LauncherEntry *m_launcher;
     QTimer m_timer;
+    double m_shownFraction = 0.0; // of the running updates
 };

@@ -5,6 +5,21 @@
 
 #include <QCoreApplication>
 
+namespace {
+
+// A running session's share of its display: sending the firmware counts for
+// the first half, applying it for the second, so that a display going from
+// one to the other does not set the run back.
+double sessionShare(const DISPLAY_LIST_ENTRY &e)
+{
+    const double fraction = DisplayColumns::progressFraction(e);
+    if (fraction < 0)
+        return 0.0;
+    return e.uploading ? fraction / 2 : 0.5 + fraction / 2;
+}
+
+}
+
 void UpdateRun::begin(int queued)
 {
     *this = UpdateRun();
@@ -29,7 +44,7 @@ double UpdateRun::fraction(const DisplayList &list) const
     double done = finished();
     for (const DISPLAY_LIST_ENTRY &entry : list) {
         if (entry.updateClient && entry.updateStatus == UpdateStatus::Running)
-            done += qMax(0.0, DisplayColumns::progressFraction(entry));
+            done += sessionShare(entry);
     }
     return qBound(0.0, done / total, 1.0);
 }
