@@ -1,6 +1,10 @@
 #include "history/historytablemodel.h"
 
-HistoryTableModel::HistoryTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+HistoryTableModel::HistoryTableModel(QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_headers(HistoryColumns::headerTexts())
+{
+}
 
 void HistoryTableModel::setRecords(const HistoryRecords &records)
 {
@@ -48,7 +52,7 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return HistoryColumns::headerTexts().value(section);
+    return m_headers.value(section);
 }
 
 HistoryFilterModel::HistoryFilterModel(QObject *parent) : QSortFilterProxyModel(parent)

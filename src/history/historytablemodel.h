@@ -28,6 +28,7 @@ public:
 
 private:
     HistoryRecords m_records;
+    QStringList m_headers;
 };
 
 // Keeps the records whose model, serial number, address or outcome holds

@@ -9,7 +9,6 @@
 #include "history/updatehistory.h"
 #include "history/updatehistorywindow.h"
 
-#include <QDebug>
 #include <QDir>
 
 void PDFirmUpTool::connectHistory()
@@ -25,12 +24,9 @@ void PDFirmUpTool::connectHistory()
                        "history was started.",
                        "1=database file 2=reason 3=new name of the old file")
                         .arg(QDir::toNativeSeparators(path), reason, QDir::toNativeSeparators(asidePath));
-                qWarning().noquote() << text;
+                // The store has logged it; the operator is told here.
                 MessageBoxes::warning(this, windowTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
             });
-    connect(history, &UpdateHistory::writeFailed, this, [](const QString &reason) {
-        qWarning().noquote() << tr("Could not write to the update history: %1", "1=reason").arg(reason);
-    });
 }
 
 void PDFirmUpTool::on_actionUpdate_history_triggered()

@@ -1467,11 +1467,6 @@ Are you sure you want to quit?</source>
         <comment>1=database file 2=reason 3=new name of the old file</comment>
         <translation>更新履歴 %1 を使用できませんでした (%2)。%3 に名前を変更し、新しい履歴を開始しました。</translation>
     </message>
-    <message>
-        <source>Could not write to the update history: %1</source>
-        <comment>1=reason</comment>
-        <translation>更新履歴に書き込めませんでした: %1</translation>
-    </message>
 </context>
 <context>
     <name>ReleaseDbRetrieval</name>
